@@ -1,0 +1,119 @@
+// The task loop and the screen layout of one task: prompts from column 1, the
+// mask help table from column 50, and the input errors in words.
+#include "calc/task.h"
+
+#include <iterator>
+
+#include "calc/address.h"
+#include "calc/network_view.h"
+#include "console/keyboard.h"
+#include "console/window.h"
+#include "runtime/program.h"
+#include "runtime/text_stream.h"
+
+namespace calc {
+
+using namespace runtime;
+
+namespace {
+
+constexpr int lineMaximum = 16;  // characters of a typed line that count
+using LineText = ShortText<lineMaximum>;
+
+constexpr uint8_t helpColumn = 50;
+constexpr TextRef maskHelpTable[] = {
+    "10000000 - 128", "11000000 - 192", "11100000 - 224", "11110000 - 240",
+    "11111000 - 248", "11111100 - 252", "11111110 - 254", "11111111 - 255",
+};
+static_assert(std::size(maskHelpTable) == 8);
+
+constexpr uint8_t answerEnd = 'n';
+
+void Write(TextRef text) {
+  WriteText(0, standardOutput, text);
+  WriteEnd(standardOutput);
+  CheckIo();
+}
+
+void WriteLine(int width, TextRef text) {
+  WriteText(width, standardOutput, text);
+  WriteLineEnd(standardOutput);
+  CheckIo();
+}
+
+void ReadLine(LineText& text) {
+  ReadText(standardInput, text, lineMaximum);
+  ReadLineEnd(standardInput);
+  CheckIo();
+}
+
+void ShowMaskHelp() {
+  for (uint8_t row = 1; row <= std::size(maskHelpTable); ++row) {
+    console::PlaceCursor(helpColumn, row);
+    Write(maskHelpTable[row - 1]);
+  }
+}
+
+// The typed line with "." appended, so that every component ends with a dot.
+uint32_t ParseLine(const LineText& line) {
+  LongText text;
+  AssignShortText(shortTextLimit, line, text);
+  AppendShortText(text, ".");
+  return ParseDottedAddress(text);
+}
+
+void ReportInputErrors() {
+  constexpr TextRef rangeMessage = "Address value must be (0..255)";
+  constexpr TextRef maskMessage = "Wrong SubNet mask ";
+  constexpr int errorPrefixLength = 8;  // "Error - "
+  Write("Error - ");
+  switch (inputErrorCode) {
+    case errorComponentRange:
+      WriteLine(0, rangeMessage);
+      break;
+    case errorMaskNotContiguous:
+      WriteLine(0, maskMessage);
+      break;
+    default:  // both: the second message stands under the first
+      WriteLine(0, rangeMessage);
+      WriteLine(errorPrefixLength + maskMessage.length, maskMessage);
+  }
+}
+
+}  // namespace
+
+void RunTask() {
+  console::ClearWindow();
+  inputErrorCode = 0;
+  ShowMaskHelp();
+  console::PlaceCursor(1, 1);
+  LineText addressText;
+  LineText maskText;
+  Write("Enter IP address : ");
+  ReadLine(addressText);
+  Write("Enter SubNet Mask : ");
+  ReadLine(maskText);
+  const uint32_t address = ParseLine(addressText);
+  const uint32_t mask = ParseLine(maskText);
+  CheckMask(mask);
+  if (inputErrorCode == 0) {
+    NetworkView(address, mask);
+  } else {
+    ReportInputErrors();
+  }
+}
+
+void MainLoop() {
+  InitModules();
+  uint8_t answer;
+  do {
+    RunTask();
+    WriteLineEnd(standardOutput);
+    CheckIo();
+    Write("New Task Y/N  -  Y");
+    answer = console::WaitKey();
+  } while (answer != answerEnd);
+  ExitProgram();
+}
+
+}  // namespace calc

@@ -1,0 +1,14 @@
+// The task driver: one task after another until the user answers "n".
+#pragma once
+
+namespace calc {
+
+// One task: clear the window, show the mask help table, read the address and
+// the mask, then show the network view or report the input errors.
+void RunTask();
+
+// The main program: initialises the modules, runs tasks until the answer to
+// the new-task prompt is a lowercase "n", and takes the normal exit.
+[[noreturn]] void MainLoop();
+
+}  // namespace calc
