@@ -1,6 +1,20 @@
-// Process entry: hands control to the runtime's start-up, which runs the
-// calculator's main loop and never returns.
+// Process entry: hands control to the runtime's start-up with the program's
+// modules in their order, the console layer last.
 #include "calc/task.h"
+#include "console/console_startup.h"
 #include "runtime/program.h"
 
-int main() { runtime::StartProgram(calc::MainLoop); }
+namespace {
+
+const runtime::Module netstepModules[runtime::moduleCount] = {
+    runtime::runtimeModule,
+    runtime::textsModule,
+    runtime::diskSpaceModule,
+    {console::ConsoleStartup, nullptr},
+};
+
+}  // namespace
+
+int main() {
+  runtime::StartProgram(calc::MainLoop, netstepModules);
+}

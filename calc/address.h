@@ -12,7 +12,7 @@ namespace calc {
 // one-bits are not one run, 3 both. The task driver resets it for every task.
 extern uint8_t inputErrorCode;
 
-inline constexpr uint8_t errorComponentRange = 1;  // assigned by OctetValue
+inline constexpr uint8_t errorComponentRange = 1;     // assigned by OctetValue
 inline constexpr uint8_t errorMaskNotContiguous = 2;  // added by CheckMask
 
 // A component's text: only its first three characters count.

@@ -7,17 +7,44 @@
 namespace runtime {
 
 using MainProgram = void (*)();
+using ModuleRoutine = void (*)();
 
-// Process entry: installs the fault filter, sets up the floating-point unit and
-// calls the main program with the frame chain ending there. Never returns.
-[[noreturn]] void StartProgram(MainProgram mainProgram);
+// A module's start-up and shut-down; either may be absent.
+struct Module {
+  ModuleRoutine initialize;
+  ModuleRoutine finalize;
+};
 
-// First action of the main program: initialises the four modules in order.
+inline constexpr int moduleCount = 4;
+
+struct ModuleTable {
+  uint8_t count;             // modules in the table: 4
+  uint8_t initializedCount;  // modules whose initialisation has returned, in table order
+  Module modules[moduleCount];
+};
+
+extern ModuleTable moduleTable;
+
+// The first three modules of every program built on this runtime, in order.
+// The fourth, the console layer, belongs to the program.
+extern const Module runtimeModule;    // binds the four standard streams
+extern const Module textsModule;      // the table of replaceable texts: empty
+extern const Module diskSpaceModule;  // a disk-space query nothing uses
+
+// Process entry: installs the fault filter, sets up the floating-point unit,
+// takes the program's modules into the module table and calls the main
+// program with the frame chain ending there. Never returns.
+[[noreturn]] void StartProgram(MainProgram mainProgram, const Module (&modules)[moduleCount]);
+
+// First action of the main program: initialises the modules in table order.
 void InitModules();
+
+// Finalises the initialised modules in reverse order.
+void FinalizeModules();
 
 // Last action of the main program, and the one way out of the process:
 // finalises the initialised modules, writes the failure report when a failure
-// was recorded, and ends the process with exitCode.
+// was recorded, and ends the process with the exit code.
 [[noreturn]] void ExitProgram();
 
 // Ends the process with the given exit code and no report.
@@ -28,5 +55,8 @@ void CheckIo();
 
 // Ends the process with the failure report for `number`, at the caller.
 [[noreturn]] void RaiseRunError(uint16_t number);
+
+// Records a failure at a code address and frame and takes the exit.
+[[noreturn]] void FailAt(uint16_t number, uintptr_t address, uintptr_t frame);
 
 }  // namespace runtime

@@ -23,38 +23,36 @@ struct ParseCase {
   uint8_t code;
 };
 
-class ParseTest : public testing::TestWithParam<ParseCase> {};
+const ParseCase parseCases[] = {
+    ParseCase{"192.168.1.10", Ip(192, 168, 1, 10), 0},
+    ParseCase{"", 0, 0},
+    ParseCase{"10.1", Ip(0, 0, 10, 1), 0},  // right-aligned
+    ParseCase{"5", 5, 0},
+    ParseCase{"1.2.3.4.5", Ip(2, 3, 4, 5), 0},     // last four count
+    ParseCase{"10..1", Ip(0, 10, 0, 1), 0},        // empty component is 0
+    ParseCase{"1.2.3.4.", Ip(2, 3, 4, 0), 0},      // trailing dot adds a 0
+    ParseCase{"1000.0.0.1", Ip(100, 0, 0, 1), 0},  // three characters count
+    ParseCase{"0001", 0, 0},
+    ParseCase{"2560", 0, 1},                     // reads as 256
+    ParseCase{"25a.0.0.1", Ip(25, 0, 0, 1), 0},  // non-digits skipped
+    ParseCase{" 7", 7, 0},
+    ParseCase{"-1", 1, 0},
+    ParseCase{"1e2", 12, 0},
+    ParseCase{"abc", 0, 0},
+    ParseCase{"a1b2", Ip(0, 0, 0, 1), 0},  // only "a1b" counts
+    ParseCase{"10.256.1.1", Ip(10, 0, 1, 1), 1},
+    ParseCase{"999.999.999.999", 0, 1},  // code stays 1
+    ParseCase{"255.255.255.255", 0xFFFFFFFF, 0},
+    ParseCase{"192.168.100.200.", Ip(168, 100, 200, 0), 0}  // the 16-character cut
+};
 
-TEST_P(ParseTest, ValueAndCode) {
-  calc::inputErrorCode = 0;
-  EXPECT_EQ(ParseLine(GetParam().line), GetParam().value);
-  EXPECT_EQ(calc::inputErrorCode, GetParam().code);
+TEST(ParseDottedAddress, ValueAndCode) {
+  for (const ParseCase& c : parseCases) {
+    calc::inputErrorCode = 0;
+    EXPECT_EQ(ParseLine(c.line), c.value) << '"' << c.line << '"';
+    EXPECT_EQ(calc::inputErrorCode, c.code) << '"' << c.line << '"';
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ParseTest,
-    testing::Values(
-        ParseCase{"192.168.1.10", Ip(192, 168, 1, 10), 0},
-        ParseCase{"", 0, 0},
-        ParseCase{"10.1", Ip(0, 0, 10, 1), 0},                  // right-aligned
-        ParseCase{"5", 5, 0},
-        ParseCase{"1.2.3.4.5", Ip(2, 3, 4, 5), 0},              // last four count
-        ParseCase{"10..1", Ip(0, 10, 0, 1), 0},                 // empty component is 0
-        ParseCase{"1.2.3.4.", Ip(2, 3, 4, 0), 0},               // trailing dot adds a 0
-        ParseCase{"1000.0.0.1", Ip(100, 0, 0, 1), 0},           // three characters count
-        ParseCase{"0001", 0, 0},
-        ParseCase{"2560", 0, 1},                                // reads as 256
-        ParseCase{"25a.0.0.1", Ip(25, 0, 0, 1), 0},             // non-digits skipped
-        ParseCase{" 7", 7, 0},
-        ParseCase{"-1", 1, 0},
-        ParseCase{"1e2", 12, 0},
-        ParseCase{"abc", 0, 0},
-        ParseCase{"a1b2", Ip(0, 0, 0, 1), 0},                   // only "a1b" counts
-        ParseCase{"10.256.1.1", Ip(10, 0, 1, 1), 1},
-        ParseCase{"999.999.999.999", 0, 1},                     // code stays 1
-        ParseCase{"255.255.255.255", 0xFFFFFFFF, 0},
-        ParseCase{"192.168.100.200.", Ip(168, 100, 200, 0), 0}  // the 16-character cut
-        ));
 
 TEST(OctetValue, RangeErrorIsAnAssignmentNotAnOr) {
   calc::inputErrorCode = 2;
@@ -72,21 +70,17 @@ struct MaskCase {
   bool passes;
 };
 
-class MaskTest : public testing::TestWithParam<MaskCase> {};
-
-TEST_P(MaskTest, ContiguousRunPasses) {
-  calc::inputErrorCode = 0;
-  calc::CheckMask(GetParam().mask);
-  EXPECT_EQ(calc::inputErrorCode, GetParam().passes ? 0 : 2) << std::hex << GetParam().mask;
+TEST(CheckMask, ContiguousRunPasses) {
+  const MaskCase cases[] = {{0xFFFFFFFF, true}, {0xFFFFFF00, true},  {0x80000000, true},
+                            {0, true},          {0x0000FF00, true},  {0x00FFFFFF, true},
+                            {1, true},          {0xFF00FF00, false}, {0xFFFFFE01, false},
+                            {5, false},         {0x80000001, false}};
+  for (const MaskCase& c : cases) {
+    calc::inputErrorCode = 0;
+    calc::CheckMask(c.mask);
+    EXPECT_EQ(calc::inputErrorCode, c.passes ? 0 : 2) << std::hex << c.mask;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Masks, MaskTest,
-                         testing::Values(MaskCase{0xFFFFFFFF, true}, MaskCase{0xFFFFFF00, true},
-                                         MaskCase{0x80000000, true}, MaskCase{0, true},
-                                         MaskCase{0x0000FF00, true}, MaskCase{0x00FFFFFF, true},
-                                         MaskCase{1, true}, MaskCase{0xFF00FF00, false},
-                                         MaskCase{0xFFFFFE01, false}, MaskCase{5, false},
-                                         MaskCase{0x80000001, false}));
 
 // The four codes a task can end with: the address is parsed, then the mask,
 // then the mask is checked, all accumulating into one code.
@@ -96,22 +90,20 @@ struct TaskCase {
   uint8_t code;
 };
 
-class TaskCodeTest : public testing::TestWithParam<TaskCase> {};
-
-TEST_P(TaskCodeTest, CodesCombine) {
-  calc::inputErrorCode = 0;
-  ParseLine(GetParam().address);
-  calc::CheckMask(ParseLine(GetParam().mask));
-  EXPECT_EQ(calc::inputErrorCode, GetParam().code);
+TEST(InputErrorCode, CodesCombineOverATask) {
+  const TaskCase cases[] = {{"10.0.0.1", "255.255.255.0", 0},
+                            {"10.0.0.300", "255.255.255.0", 1},
+                            {"10.0.0.1", "255.0.255.0", 2},
+                            {"10.0.0.999", "255.0.255.0", 3},
+                            {"10.0.0.1", "255.300.255.0", 3},
+                            {"10.0.0.1", "255.255.254.1", 2},
+                            {"", "", 0}};
+  for (const TaskCase& c : cases) {
+    calc::inputErrorCode = 0;
+    ParseLine(c.address);
+    calc::CheckMask(ParseLine(c.mask));
+    EXPECT_EQ(calc::inputErrorCode, c.code) << c.address << " / " << c.mask;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Tasks, TaskCodeTest,
-                         testing::Values(TaskCase{"10.0.0.1", "255.255.255.0", 0},
-                                         TaskCase{"10.0.0.300", "255.255.255.0", 1},
-                                         TaskCase{"10.0.0.1", "255.0.255.0", 2},
-                                         TaskCase{"10.0.0.999", "255.0.255.0", 3},
-                                         TaskCase{"10.0.0.1", "255.300.255.0", 3},
-                                         TaskCase{"10.0.0.1", "255.255.254.1", 2},
-                                         TaskCase{"", "", 0}));
 
 }  // namespace

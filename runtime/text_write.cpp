@@ -1,0 +1,87 @@
+// Formatted writing into a stream's buffer: texts, integers and characters
+// right-aligned in a field, and the statement ends that hand them on.
+#include <cstring>
+
+#include "runtime/text_stream.h"
+
+namespace runtime {
+
+// Nothing is written while an error is pending; an input or closed stream
+// refuses writes with 105 or 103.
+static bool ReadyForWrite(TextStream& stream) {
+  if (ioResult != 0) return false;
+  if (stream.mode == modeOutput) return true;
+  ioResult = stream.mode == modeInput ? errorNotOpenForOutput : errorNotOpen;
+  return false;
+}
+
+void WriteBlock(TextStream& stream, const char* chars, int count) {
+  while (count > stream.bufferSize - stream.bufferPos) {
+    const int room = stream.bufferSize - stream.bufferPos;
+    std::memcpy(stream.bufferRef + stream.bufferPos, chars, std::size_t(room));
+    stream.bufferPos += room;
+    chars += room;
+    count -= room;
+    stream.inOutDriver(stream);
+  }
+  std::memcpy(stream.bufferRef + stream.bufferPos, chars, std::size_t(count));
+  stream.bufferPos += count;
+}
+
+void WriteSpaces(TextStream& stream, int count) {
+  static constexpr char spaces[32] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                      ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                      ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  while (count > 0) {
+    const int chunk = count < int(sizeof spaces) ? count : int(sizeof spaces);
+    WriteBlock(stream, spaces, chunk);
+    count -= chunk;
+  }
+}
+
+void WriteText(int width, TextStream& stream, TextRef text) {
+  if (!ReadyForWrite(stream)) return;
+  if (text.length < width) WriteSpaces(stream, width - text.length);
+  WriteBlock(stream, text.chars, text.length);
+}
+
+void IntegerToText(int32_t value, ShortText<11>& text) {
+  // Digits are produced from the magnitude as an unsigned value, so the most
+  // negative value needs no special case.
+  uint32_t magnitude = value < 0 ? 0u - uint32_t(value) : uint32_t(value);
+  char digits[10];
+  int count = 0;
+  do {
+    digits[count++] = char('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  text.length = 0;
+  if (value < 0) text.chars[text.length++] = '-';
+  while (count > 0) text.chars[text.length++] = digits[--count];
+}
+
+void WriteInteger(int width, TextStream& stream, int32_t value) {
+  if (ioResult != 0) return;
+  ShortText<11> text;
+  IntegerToText(value, text);
+  WriteText(width, stream, text);
+}
+
+void WriteChar(int width, TextStream& stream, char c) {
+  if (!ReadyForWrite(stream)) return;
+  if (width > 1) WriteSpaces(stream, width - 1);
+  if (stream.bufferPos + 1 >= stream.bufferSize) stream.inOutDriver(stream);
+  stream.bufferRef[stream.bufferPos++] = c;
+}
+
+void WriteEnd(TextStream& stream) {
+  if (stream.flushHook != nullptr) stream.flushHook(stream);
+}
+
+void WriteLineEnd(TextStream& stream) {
+  if (!ReadyForWrite(stream)) return;
+  WriteBlock(stream, "\r\n", 2);
+  if (stream.flushHook != nullptr) stream.flushHook(stream);
+}
+
+}  // namespace runtime

@@ -1,0 +1,99 @@
+// The fake's process handles and process life.
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/fake/fake_platform.h"
+
+namespace fake {
+
+FakeState state;
+
+void Reset() {
+  state = FakeState{};
+  state.handles[inputHandle];
+  state.handles[outputHandle];
+  state.handles[errorHandle];
+}
+
+}  // namespace fake
+
+namespace platform {
+
+using fake::state;
+
+Handle StdHandle(StdHandleId which) {
+  switch (which) {
+    case StdHandleId::input:
+      return fake::inputHandle;
+    case StdHandleId::output:
+      return fake::outputHandle;
+    case StdHandleId::error:
+      return fake::errorHandle;
+  }
+  return invalidHandle;
+}
+
+bool WriteBytes(Handle handle, const void* bytes, int32_t count, int32_t& written) {
+  fake::HandleScript& script = state.handles[handle];
+  ++script.writeCalls;
+  written = 0;
+  if (script.failWrites) {
+    state.lastError = 6;
+    return false;
+  }
+  written = count > script.shortWriteBy ? count - script.shortWriteBy : 0;
+  script.written.append(static_cast<const char*>(bytes), std::size_t(written));
+  return true;
+}
+
+bool ReadBytes(Handle handle, void* bytes, int32_t capacity, int32_t& read) {
+  fake::HandleScript& script = state.handles[handle];
+  read = 0;
+  if (script.readError != 0) {
+    state.lastError = script.readError;
+    return false;
+  }
+  if (script.reads.empty()) return true;
+  std::string& next = script.reads.front();
+  read = int32_t(next.size()) < capacity ? int32_t(next.size()) : capacity;
+  std::memcpy(bytes, next.data(), std::size_t(read));
+  next.erase(0, std::size_t(read));
+  if (next.empty()) script.reads.pop_front();
+  return true;
+}
+
+bool IsCharacterDevice(Handle handle) {
+  return state.handles[handle].characterDevice;
+}
+
+bool CloseHandle(Handle handle) {
+  state.handles[handle].closed = true;
+  return true;
+}
+
+uint32_t LastError() {
+  return state.lastError;
+}
+
+void InstallFaultHandler(FaultFilter, ResumeRoutine) {
+  ++state.faultHandlerInstalls;
+}
+void RemoveFaultHandler() {
+  ++state.faultHandlerRemovals;
+}
+StackRange StackBounds() {
+  return state.stack;
+}
+void ResetFloatingPoint(uint16_t) {}
+void CallWithFrameChainEnd(void (*routine)()) {
+  routine();
+}
+
+void ExitProcess(uint32_t code) {
+  state.exited = true;
+  state.exitCode = code;
+  if (state.exitJump == nullptr) std::abort();
+  std::longjmp(*state.exitJump, 1);
+}
+
+}  // namespace platform
