@@ -167,4 +167,13 @@ void CallWithFrameChainEnd(void (*routine)());
 // Ends the process with `code`, restoring the terminal first, always.
 [[noreturn]] void ExitProcess(uint32_t code);
 
+// ---- Start-up services nothing in this system reads -------------------------
+// The runtime's start-up asks for them where the platform has them cheaply: the
+// start-up information, the module's path and handle, the command line, and the
+// free-disk-space query (found at start-up, released at the end).
+
+void ReadStartupInformation();
+void OpenDiskSpaceQuery();
+void CloseDiskSpaceQuery();
+
 }  // namespace platform

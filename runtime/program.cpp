@@ -16,6 +16,7 @@ namespace {
 
 void RuntimeStartup() {
   using platform::StdHandleId;
+  platform::ReadStartupInformation();
   const platform::Handle input = platform::StdHandle(StdHandleId::input);
   const platform::Handle output = platform::StdHandle(StdHandleId::output);
   const platform::Handle error = platform::StdHandle(StdHandleId::error);
@@ -42,7 +43,7 @@ const Module runtimeModule = {RuntimeStartup, nullptr};
 const Module textsModule = {ResetReplaceableTexts, NoFinalization};
 // The free-space query of the disk is found and kept at start-up where the
 // platform has one; nothing in this system asks it anything.
-const Module diskSpaceModule = {nullptr, nullptr};
+const Module diskSpaceModule = {platform::OpenDiskSpaceQuery, platform::CloseDiskSpaceQuery};
 
 void StartProgram(MainProgram mainProgram, const Module (&modules)[moduleCount]) {
   platform::InstallFaultHandler(FaultFilter, ResumeAsRunError);

@@ -51,8 +51,13 @@ void ResetFloatingPoint(uint16_t controlWord) {
       "ret");
 }
 
+// Nothing of this kind needs finding on POSIX.
+void ReadStartupInformation() {}
+void OpenDiskSpaceQuery() {}
+void CloseDiskSpaceQuery() {}
+
 void ExitProcess(uint32_t code) {
-  posix::RestoreTerminal();
+  posix::EndTerminalSession();
   _exit(int(code));
 }
 

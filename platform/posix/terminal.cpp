@@ -1,8 +1,278 @@
-// Terminal restoration; nothing is changed on the terminal yet.
+// The terminal session: raw mode set with TCSANOW (type-ahead survives), one
+// batch of start-up queries (CSI 6n cursor position, CSI ? u kitty keyboard
+// flags, CSI c device attributes as the terminator), the kitty flags pushed
+// (CSI > 31 u) only when the terminal knows them, application keypad (ESC =),
+// and one undo for all of it on every way out: normal exit, fatal signals,
+// suspension (SIGTSTP, re-entered with a repaint on SIGCONT).
 #include "platform/posix/terminal.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <iterator>
 
 namespace platform::posix {
 
-void RestoreTerminal() {}
+TerminalSession session;
+
+namespace {
+
+constexpr int16_t fallbackWidth = 80;
+constexpr int16_t fallbackHeight = 25;
+constexpr uint64_t replyWaitMs = 1000;
+constexpr uint8_t defaultAttribute = 0x07;
+
+constexpr char queries[] = "\x1b[6n\x1b[?u\x1b[c";
+constexpr char kittyPush[] = "\x1b[>31u";
+constexpr char kittyPop[] = "\x1b[<u";
+constexpr char keypadApplication[] = "\x1b=";
+constexpr char keypadNormal[] = "\x1b>";
+constexpr char attributesReset[] = "\x1b[0m";
+
+// What the restoration needs, prepared beforehand so that a signal handler
+// only writes bytes and sets the terminal's settings.
+termios savedSettings;
+int settingsFd = -1;
+volatile sig_atomic_t rawActive = 0;
+char restoreBytes[32];
+int restoreLength = 0;
+char reenterBytes[32];
+int reenterLength = 0;
+
+volatile sig_atomic_t resizePending = 0;
+volatile sig_atomic_t repaintPending = 0;
+
+void WriteAll(int fd, const char* bytes, int count) {
+  while (count > 0) {
+    const ssize_t n = write(fd, bytes, size_t(count));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes += n;
+    count -= int(n);
+  }
+}
+
+void Append(char* buffer, int& length, const char* text) {
+  const int n = int(std::strlen(text));
+  std::memcpy(buffer + length, text, size_t(n));
+  length += n;
+}
+
+void SinkToTerminal(void*, const char* bytes, int32_t count) {
+  WriteAll(session.outputFd, bytes, count);
+}
+
+// Raw mode: no echo, no line editing, no signals from keys (Ctrl+C, Ctrl+Z
+// and Ctrl+S arrive as keys), no output processing.
+termios RawSettings(termios settings) {
+  settings.c_iflag &= ~tcflag_t(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
+  settings.c_oflag &= ~tcflag_t(OPOST);
+  settings.c_lflag &= ~tcflag_t(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  settings.c_cflag &= ~tcflag_t(CSIZE | PARENB);
+  settings.c_cflag |= CS8;
+  settings.c_cc[VMIN] = 1;
+  settings.c_cc[VTIME] = 0;
+  return settings;
+}
+
+void EnterRawMode() {
+  const termios raw = RawSettings(savedSettings);
+  tcsetattr(settingsFd, TCSANOW, &raw);
+  rawActive = 1;
+}
+
+void MeasureTerminal(int fd, int16_t& width, int16_t& height) {
+  winsize size = {};
+  const bool known = ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0;
+  width = known ? int16_t(size.ws_col) : fallbackWidth;
+  height = known ? int16_t(size.ws_row) : fallbackHeight;
+}
+
+// Where the terminal's answers arrive: standard input when it is the
+// terminal, else the controlling terminal opened for reading.
+int OpenReplyChannel() {
+  if (session.inputIsTerminal) return STDIN_FILENO;
+  return open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+}
+
+// Sends the query batch and reads until the attributes reply or the time is
+// up; every other byte meanwhile is type-ahead for the key decoder.
+void AskTerminal() {
+  const int channel = OpenReplyChannel();
+  if (channel < 0) return;
+  ExpectReplies(session.decoder, true);
+  WriteAll(session.outputFd, queries, int(sizeof queries) - 1);
+  const uint64_t deadline = NowMs() + replyWaitMs;
+  uint64_t now = NowMs();
+  while (!session.decoder.replies.attributesReceived && now < deadline) {
+    pollfd waiting = {channel, POLLIN, 0};
+    if (poll(&waiting, 1, int(deadline - now)) > 0) {
+      uint8_t bytes[256];
+      const ssize_t n = read(channel, bytes, sizeof bytes);
+      if (n <= 0 && errno != EINTR) break;
+      if (n > 0) FeedBytes(session.decoder, bytes, int(n), NowMs(), session.queue);
+    }
+    now = NowMs();
+  }
+  // A late position report would collide with modified F3; the other replies
+  // are still recognised if they come after all.
+  session.decoder.replies.positionPending = false;
+  if (channel != STDIN_FILENO) close(channel);
+}
+
+void TakeCursorFromReply() {
+  const TerminalReplies& replies = session.decoder.replies;
+  if (!replies.positionReceived) return;
+  const int16_t x = int16_t(replies.column - 1);
+  const int16_t y = int16_t(replies.row - 1);
+  if (x >= 0 && y >= 0 && x < session.model.width && y < session.model.height) {
+    session.model.cursor = {x, y};
+  }
+}
+
+void PrepareRestoration() {
+  Append(restoreBytes, restoreLength, attributesReset);
+  if (session.kittyPushed) Append(restoreBytes, restoreLength, kittyPop);
+  if (session.keypadApplication) Append(restoreBytes, restoreLength, keypadNormal);
+  if (session.kittyPushed) Append(reenterBytes, reenterLength, kittyPush);
+  if (session.keypadApplication) Append(reenterBytes, reenterLength, keypadApplication);
+}
+
+void SetUpKeyboard() {
+  if (session.decoder.replies.kittyFlagsReceived) {
+    WriteAll(session.outputFd, kittyPush, int(sizeof kittyPush) - 1);
+    session.kittyPushed = true;
+    SetKittyProtocol(session.decoder, true);
+  }
+  WriteAll(session.outputFd, keypadApplication, int(sizeof keypadApplication) - 1);
+  session.keypadApplication = true;
+}
+
+// Keys typed on the terminal are not input when standard input is redirected:
+// its bytes are, one key each.
+void PrepareRedirectedInput() {
+  if (session.inputIsTerminal) return;
+  ResetInputQueue(session.queue);
+  ResetKeyDecoder(session.decoder, false, true);
+}
+
+void OnTerminate(int signal) {
+  RestoreTerminal();
+  raise(signal);  // the default action, restored by SA_RESETHAND, follows the handler
+}
+
+void OnSuspend(int) {
+  const int saved = errno;
+  RestoreTerminal();
+  signal(SIGTSTP, SIG_DFL);
+  raise(SIGTSTP);  // stops the process as soon as the handler returns
+  errno = saved;
+}
+
+void InstallSignal(int number, void (*handler)(int), int flags);
+
+void OnContinue(int) {
+  const int saved = errno;
+  InstallSignal(SIGTSTP, OnSuspend, 0);
+  if (!rawActive && settingsFd >= 0) {
+    EnterRawMode();
+    WriteAll(session.outputFd, reenterBytes, reenterLength);
+  }
+  repaintPending = 1;
+  errno = saved;
+}
+
+void OnResize(int) {
+  resizePending = 1;
+}
+
+void InstallSignal(int number, void (*handler)(int), int flags) {
+  struct sigaction action = {};
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigemptyset(&action.sa_mask);
+  sigaction(number, &action, nullptr);
+}
+
+void InstallSignals() {
+  constexpr int terminating[] = {SIGTERM, SIGHUP, SIGQUIT, SIGINT};
+  static_assert(std::size(terminating) == 4);
+  for (int number : terminating) InstallSignal(number, OnTerminate, SA_RESETHAND);
+  InstallSignal(SIGTSTP, OnSuspend, 0);
+  InstallSignal(SIGCONT, OnContinue, 0);
+  InstallSignal(SIGWINCH, OnResize, 0);
+}
+
+}  // namespace
+
+uint64_t NowMs() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return uint64_t(now.tv_sec) * 1000 + uint64_t(now.tv_nsec) / 1000000;
+}
+
+int OpenControllingTerminal() {
+  return open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+}
+
+bool StartTerminalSession(int fd) {
+  if (tcgetattr(fd, &savedSettings) != 0) return false;
+  session.outputFd = fd;
+  settingsFd = fd;
+  session.inputIsTerminal = isatty(STDIN_FILENO) == 1;
+  ResetInputQueue(session.queue);
+  ResetKeyDecoder(session.decoder, false, false);
+  InstallSignals();
+  EnterRawMode();
+  int16_t width, height;
+  MeasureTerminal(fd, width, height);
+  if (!InitScreenBuffer(session.model, width, height)) return false;
+  session.model.attribute = defaultAttribute;
+  AskTerminal();
+  TakeCursorFromReply();
+  SetUpKeyboard();
+  PrepareRestoration();
+  PrepareRedirectedInput();
+  InitRenderer(session.renderer, session.model, width, height, {SinkToTerminal, nullptr});
+  session.started = true;
+  return true;
+}
+
+void FlushScreen() {
+  if (!session.started) return;
+  if (resizePending) {
+    resizePending = 0;
+    int16_t width, height;
+    MeasureTerminal(session.outputFd, width, height);
+    RenderResize(session.renderer, width, height);
+  }
+  if (repaintPending) {
+    repaintPending = 0;
+    RenderInvalidate(session.renderer);
+  }
+  RenderChanges(session.renderer, session.model);
+  SendRenderOutput(session.renderer);
+}
+
+void RestoreTerminal() {
+  if (!rawActive) return;
+  rawActive = 0;
+  WriteAll(session.outputFd, restoreBytes, restoreLength);
+  tcsetattr(settingsFd, TCSADRAIN, &savedSettings);
+}
+
+void EndTerminalSession() {
+  if (!session.started) return;
+  FlushScreen();
+  if (session.model.cursor.x != 0) WriteAll(session.outputFd, "\r\n", 2);
+  RestoreTerminal();
+}
 
 }  // namespace platform::posix

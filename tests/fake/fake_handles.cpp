@@ -10,6 +10,7 @@ FakeState state;
 
 void Reset() {
   state = FakeState{};
+  platform::ReleaseScreenBuffer(screen);
   state.handles[inputHandle];
   state.handles[outputHandle];
   state.handles[errorHandle];
@@ -88,6 +89,10 @@ void ResetFloatingPoint(uint16_t) {}
 void CallWithFrameChainEnd(void (*routine)()) {
   routine();
 }
+
+void ReadStartupInformation() {}
+void OpenDiskSpaceQuery() {}
+void CloseDiskSpaceQuery() {}
 
 void ExitProcess(uint32_t code) {
   state.exited = true;

@@ -6,9 +6,12 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
+#include "platform/screen_buffer.h"
 
 namespace fake {
 
@@ -28,6 +31,17 @@ struct HandleScript {
   bool closed = false;
 };
 
+// One call the console layer made of the console.
+struct ConsoleCall {
+  enum Kind { setCursor, writeCell, scrollCells, fillCell } kind;
+  platform::Handle handle;
+  platform::Coord position;  // setCursor, writeCell, fillCell; scrollCells: destination
+  platform::Cell cell;       // writeCell, fillCell; scrollCells: the fill
+  platform::Rect scroll;     // scrollCells
+  platform::Rect clip;       // scrollCells, when hasClip
+  bool hasClip;
+};
+
 struct FakeState {
   std::map<platform::Handle, HandleScript> handles;
   uint32_t lastError = 0;
@@ -37,12 +51,48 @@ struct FakeState {
   platform::StackRange stack = {0, 0};
   int faultHandlerInstalls = 0;
   int faultHandlerRemovals = 0;
+
+  // Console output: the handles that are consoles share one screen buffer.
+  std::set<platform::Handle> consoleHandles;
+  platform::Handle consoleOutput = platform::invalidHandle;  // what OpenConsoleOutput gives
+  bool screenQueryFails = false;  // QueryScreen fails even on a console handle
+  uint32_t platformId = 2;
+  std::vector<ConsoleCall> consoleCalls;
+
+  // Console input.
+  std::deque<platform::InputEvent> inputEvents;
+  int pauses = 0;              // PauseForInput calls
+  int eventQueries = 0;        // PendingInputEvents calls
+  int starvedPauses = 0;       // consecutive pauses with no event waiting
+  int starvationLimit = 1000;  // then the fake takes the exit with code starvedExitCode
 };
 
-extern FakeState state;
+inline constexpr uint32_t starvedExitCode = 0xDEAD;
 
-// Fresh handles 10, 11 and 12 and no exit seen.
+extern FakeState state;
+extern platform::ScreenBuffer screen;
+
+// Fresh handles 10, 11 and 12, no console, no exit seen.
 void Reset();
+
+// Makes the standard output handle a console of the given size whose cursor
+// and text attribute are as given.
+void UseConsole(int16_t width, int16_t height, uint8_t attribute = 0x07,
+                platform::Coord cursor = {0, 0});
+
+// The text of a screen row (unknown cells read as spaces).
+std::string ScreenRow(int row);
+
+// Calls of one kind recorded since the last ClearCalls.
+int CountCalls(ConsoleCall::Kind kind);
+inline void ClearCalls() {
+  state.consoleCalls.clear();
+}
+
+// Queues a key-down event (and, when `release`, its key-up).
+void QueueKey(uint16_t virtualKey, uint16_t scanCode, uint8_t character, uint32_t modifiers = 0,
+              bool release = false);
+void QueueEvent(const platform::InputEvent& event);
 
 // Runs `body`; returns true when it took the exit (the exit code is then in
 // state.exitCode), false when it returned normally.

@@ -1,0 +1,62 @@
+// Console output on POSIX: the seam's cell writes, rectangle scrolls and fills
+// act on the in-memory screen buffer; every cursor move hands the changes to
+// the terminal through the renderer, and a scroll of the whole buffer becomes
+// a real terminal scroll.
+#include <unistd.h>
+
+#include "platform/platform.h"
+#include "platform/posix/terminal.h"
+
+namespace platform {
+
+using posix::session;
+
+namespace {
+
+bool IsConsole(Handle handle) {
+  return session.started && int(handle) == session.outputFd;
+}
+
+}  // namespace
+
+bool QueryScreen(Handle output, ScreenInfo& info) {
+  if (!session.started && !posix::StartTerminalSession(int(output))) return false;
+  if (!IsConsole(output)) return false;
+  info.size = {session.model.width, session.model.height};
+  info.cursor = session.model.cursor;
+  info.attribute = session.model.attribute;
+  return true;
+}
+
+Handle OpenConsoleOutput() {
+  const int fd = posix::OpenControllingTerminal();
+  return fd < 0 ? invalidHandle : Handle(fd);
+}
+
+// The console layer clears with a single scroll, as on the NT family.
+uint32_t PlatformId() {
+  return 2;
+}
+
+void SetCursor(Handle output, Coord position) {
+  if (!IsConsole(output)) return;
+  SetScreenCursor(session.model, position);
+  posix::FlushScreen();
+}
+
+void WriteCell(Handle output, Coord position, Cell cell) {
+  if (IsConsole(output)) WriteScreenCell(session.model, position, cell);
+}
+
+void ScrollCells(Handle output, const Rect& scroll, const Rect* clip, Coord destination,
+                 Cell fill) {
+  if (!IsConsole(output)) return;
+  const int lines = ScrollScreenCells(session.model, scroll, clip, destination, fill);
+  if (lines > 0) posix::RenderScroll(session.renderer, lines);
+}
+
+void FillCell(Handle output, Coord position, Cell cell) {
+  if (IsConsole(output)) FillScreenCell(session.model, position, cell);
+}
+
+}  // namespace platform

@@ -1,0 +1,491 @@
+// The terminal renderer: paints the runs of model cells that differ from the
+// shadow with CUP / CUF / CUB / CUU / CUD / CR moves, SGR 30-37, 90-97, 40-47,
+// 100-107 and 0, UTF-8 glyphs of code page 437, EL (CSI K) and ED (CSI 2 J);
+// whole-buffer scrolls become DECSTBM plus line feeds at the region's bottom.
+#include "platform/posix/renderer.h"
+
+#include <iterator>
+#include <new>
+
+#include "platform/cp437.h"
+
+namespace platform::posix {
+
+namespace {
+
+constexpr uint8_t plainAttribute = 0x07;  // shown in the terminal's default colours
+constexpr ScreenCell unknownCell = {' ', plainAttribute, false};
+constexpr ScreenCell blankCell = {' ', plainAttribute, true};
+
+// Win32 colour bits are B=1, G=2, R=4; ANSI numbers its colours R=1, G=2, B=4.
+constexpr uint8_t ansiColour[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+static_assert(std::size(ansiColour) == 8);
+
+// Re-sending at most this many unchanged cells between two changed ones is
+// cheaper than a cursor move (CSI n C is three bytes or more).
+constexpr int mergeableGap = 3;
+
+// ---- Escape sequences, built before they are sent so their costs compare ----
+
+struct Sequence {
+  char bytes[32];  // room for the longest: CSI 32767;32767H is 14 bytes
+  int length;
+};
+
+void Add(Sequence& sequence, const char* text) {
+  while (*text) sequence.bytes[sequence.length++] = *text++;
+}
+
+void AddNumber(Sequence& sequence, int number) {
+  char digits[8];
+  int count = 0;
+  do {
+    digits[count++] = char('0' + number % 10);
+    number /= 10;
+  } while (number > 0);
+  while (count > 0) sequence.bytes[sequence.length++] = digits[--count];
+}
+
+// CSI n <final>, the count left out where it is the default 1.
+void AddCountedControl(Sequence& sequence, int count, const char* final) {
+  Add(sequence, "\x1b[");
+  if (count != 1) AddNumber(sequence, count);
+  Add(sequence, final);
+}
+
+Sequence AbsoluteMove(Coord to) {
+  Sequence sequence = {};
+  Add(sequence, "\x1b[");
+  if (to.x > 0 || to.y > 0) AddNumber(sequence, to.y + 1);
+  if (to.x > 0) {
+    Add(sequence, ";");
+    AddNumber(sequence, to.x + 1);
+  }
+  Add(sequence, "H");
+  return sequence;
+}
+
+void AddVerticalMove(Sequence& sequence, int from, int to) {
+  if (to > from) AddCountedControl(sequence, to - from, "B");
+  if (to < from) AddCountedControl(sequence, from - to, "A");
+}
+
+// Relative moves from a known cursor position; each tells whether it applies.
+using RelativeMove = bool (*)(Coord from, Coord to, Sequence& sequence);
+
+bool ColumnMove(Coord from, Coord to, Sequence& sequence) {
+  if (from.y != to.y) return false;
+  AddCountedControl(sequence, to.x > from.x ? to.x - from.x : from.x - to.x,
+                    to.x > from.x ? "C" : "D");
+  return true;
+}
+
+bool RowMove(Coord from, Coord to, Sequence& sequence) {
+  if (from.x != to.x) return false;
+  AddVerticalMove(sequence, from.y, to.y);
+  return true;
+}
+
+bool ReturnMove(Coord from, Coord to, Sequence& sequence) {
+  if (to.x != 0 || from.x == 0) return false;
+  Add(sequence, "\r");
+  AddVerticalMove(sequence, from.y, to.y);
+  return true;
+}
+
+constexpr RelativeMove relativeMoves[] = {ColumnMove, RowMove, ReturnMove};
+static_assert(std::size(relativeMoves) == 3);
+
+// The shortest way to `to` (terminal cells from 0); empty when already there.
+Sequence CursorMove(const Renderer& renderer, Coord to) {
+  const Coord from = renderer.cursor;
+  if (renderer.cursorKnown && from.x == to.x && from.y == to.y) return {};
+  Sequence best = AbsoluteMove(to);
+  if (!renderer.cursorKnown) return best;
+  for (RelativeMove move : relativeMoves) {
+    Sequence candidate = {};
+    if (move(from, to, candidate) && candidate.length < best.length) best = candidate;
+  }
+  return best;
+}
+
+void AddForeground(Sequence& sequence, uint8_t attribute) {
+  AddNumber(sequence, (attribute & 0x08 ? 90 : 30) + ansiColour[attribute & 0x07]);
+}
+
+void AddBackground(Sequence& sequence, uint8_t attribute) {
+  AddNumber(sequence, (attribute & 0x80 ? 100 : 40) + ansiColour[attribute >> 4 & 0x07]);
+}
+
+// SGR from the terminal's current state to `to`. Only colours are ever set, so
+// between two explicit attributes the half that did not change can stay.
+Sequence AttributeChange(int16_t from, uint8_t to) {
+  Sequence sequence = {};
+  Add(sequence, "\x1b[");
+  if (to == plainAttribute) {
+    Add(sequence, "0");
+  } else if (from == attributeUnknown || from == plainAttribute) {
+    if (from == attributeUnknown) Add(sequence, "0;");
+    AddForeground(sequence, to);
+    Add(sequence, ";");
+    AddBackground(sequence, to);
+  } else {
+    const bool foreground = (from ^ to) & 0x0F;
+    if (foreground) AddForeground(sequence, to);
+    if (foreground && ((from ^ to) & 0xF0)) Add(sequence, ";");
+    if ((from ^ to) & 0xF0) AddBackground(sequence, to);
+  }
+  Add(sequence, "m");
+  return sequence;
+}
+
+// ---- The output buffer ------------------------------------------------------
+
+void Reserve(Renderer& renderer, int32_t count) {
+  if (renderer.outputLength + count > renderer.outputCapacity) SendRenderOutput(renderer);
+}
+
+void Emit(Renderer& renderer, const char* bytes, int count) {
+  Reserve(renderer, count);
+  for (int i = 0; i < count; ++i) renderer.output[renderer.outputLength++] = bytes[i];
+}
+
+void Emit(Renderer& renderer, const Sequence& sequence) {
+  Emit(renderer, sequence.bytes, sequence.length);
+}
+
+void Emit(Renderer& renderer, const char* text) {
+  int length = 0;
+  while (text[length]) ++length;
+  Emit(renderer, text, length);
+}
+
+// ---- Terminal state ---------------------------------------------------------
+
+void SetAttribute(Renderer& renderer, uint8_t attribute) {
+  if (renderer.attribute == attribute) return;
+  Emit(renderer, AttributeChange(renderer.attribute, attribute));
+  renderer.attribute = attribute;
+}
+
+void MoveCursor(Renderer& renderer, Coord to) {
+  Emit(renderer, CursorMove(renderer, to));
+  renderer.cursor = to;
+  renderer.cursorKnown = true;
+}
+
+// ---- The model cells the terminal shows ---------------------------------------
+
+int VisibleColumns(const Renderer& r) {
+  return r.terminalWidth < r.modelWidth ? r.terminalWidth : r.modelWidth;
+}
+
+int VisibleRows(const Renderer& r) {
+  return r.terminalHeight < r.modelHeight ? r.terminalHeight : r.modelHeight;
+}
+
+bool IsVisible(const Renderer& r, int x, int y) {
+  return x >= r.origin.x && x < r.origin.x + VisibleColumns(r) && y >= r.origin.y &&
+         y < r.origin.y + VisibleRows(r);
+}
+
+// Every terminal cell shows a model cell, so erasing whole lines or the whole
+// display touches nothing but model cells.
+bool TerminalShowsOnlyModel(const Renderer& r) {
+  return r.terminalWidth <= r.modelWidth && r.terminalHeight <= r.modelHeight;
+}
+
+Coord TerminalPosition(const Renderer& r, int x, int y) {
+  return {int16_t(x - r.origin.x), int16_t(y - r.origin.y)};
+}
+
+ScreenCell& ShadowAt(Renderer& r, int x, int y) {
+  return r.shadow[y * r.modelWidth + x];
+}
+
+// The first shown model line or column so that `cursor` stays in view, moving
+// `origin` as little as possible.
+int16_t FollowAxis(int origin, int cursor, int shown, int size) {
+  if (shown >= size) return 0;
+  if (cursor < origin) origin = cursor;
+  if (cursor >= origin + shown) origin = cursor - shown + 1;
+  if (origin > size - shown) origin = size - shown;
+  return int16_t(origin < 0 ? 0 : origin);
+}
+
+void FollowCursor(Renderer& r, const ScreenBuffer& model) {
+  const Coord origin = {FollowAxis(r.origin.x, model.cursor.x, VisibleColumns(r), r.modelWidth),
+                        FollowAxis(r.origin.y, model.cursor.y, VisibleRows(r), r.modelHeight)};
+  if (origin.x == r.origin.x && origin.y == r.origin.y) return;
+  r.origin = origin;
+  r.repaintPending = true;
+}
+
+// The shadow after the terminal was cleared (`cleared`) or forgotten.
+void ResetShadow(Renderer& r, bool cleared) {
+  for (int y = 0; y < r.modelHeight; ++y) {
+    for (int x = 0; x < r.modelWidth; ++x) {
+      ShadowAt(r, x, y) = cleared && IsVisible(r, x, y) ? blankCell : unknownCell;
+    }
+  }
+}
+
+// ---- Comparing model and shadow -----------------------------------------------
+
+bool SameGlyph(uint8_t a, uint8_t b) {
+  return Cp437Glyph(a) == Cp437Glyph(b);
+}
+
+bool Differs(const ScreenCell& wanted, const ScreenCell& shown) {
+  return wanted.known && (!shown.known || wanted.attribute != shown.attribute ||
+                          !SameGlyph(wanted.character, shown.character));
+}
+
+bool IsBlank(const ScreenCell& cell) {
+  return cell.known && cell.attribute == plainAttribute && Cp437Glyph(cell.character) == ' ';
+}
+
+bool VisibleModelBlank(const Renderer& r, const ScreenBuffer& model) {
+  for (int y = r.origin.y; y < r.origin.y + VisibleRows(r); ++y) {
+    for (int x = r.origin.x; x < r.origin.x + VisibleColumns(r); ++x) {
+      if (!IsBlank(ScreenCellAt(model, x, y))) return false;
+    }
+  }
+  return true;
+}
+
+bool VisibleShadowBlank(Renderer& r) {
+  for (int y = r.origin.y; y < r.origin.y + VisibleRows(r); ++y) {
+    for (int x = r.origin.x; x < r.origin.x + VisibleColumns(r); ++x) {
+      if (!IsBlank(ShadowAt(r, x, y))) return false;
+    }
+  }
+  return true;
+}
+
+bool ChangedAt(Renderer& r, const ScreenBuffer& model, int x, int y) {
+  return Differs(ScreenCellAt(model, x, y), ShadowAt(r, x, y));
+}
+
+// The first changed column of row y in [from, to), or `to`.
+int NextChange(Renderer& r, const ScreenBuffer& model, int y, int from, int to) {
+  while (from < to && !ChangedAt(r, model, from, y)) ++from;
+  return from;
+}
+
+// An unchanged cell that can be sent again inside a run without an SGR or a
+// multi-byte glyph.
+bool CheapToResend(const ScreenCell& cell, uint8_t runAttribute) {
+  return cell.known && cell.attribute == runAttribute && Cp437Glyph(cell.character) < 0x80;
+}
+
+// One past the last cell of the run that starts at the changed column x.
+int RunEnd(Renderer& r, const ScreenBuffer& model, int y, int x, int to) {
+  int end = x + 1;
+  for (;;) {
+    const uint8_t attribute = ScreenCellAt(model, end - 1, y).attribute;
+    int gapEnd = end;
+    while (gapEnd < to && gapEnd - end < mergeableGap && !ChangedAt(r, model, gapEnd, y) &&
+           CheapToResend(ScreenCellAt(model, gapEnd, y), attribute)) {
+      ++gapEnd;
+    }
+    if (gapEnd >= to || !ChangedAt(r, model, gapEnd, y)) return end;
+    end = gapEnd + 1;
+  }
+}
+
+// The first column of the row's blank stretch that reaches its last shown column.
+int BlankTailStart(const Renderer& r, const ScreenBuffer& model, int y) {
+  int x = r.origin.x + VisibleColumns(r);
+  while (x > r.origin.x && IsBlank(ScreenCellAt(model, x - 1, y))) --x;
+  return x;
+}
+
+// ---- Painting ----------------------------------------------------------------
+
+// After the last column the terminal's cursor waits in a pending wrap, which
+// terminals treat differently: its position counts as unknown.
+void PaintCell(Renderer& r, const ScreenCell& cell, int x, int y) {
+  SetAttribute(r, cell.attribute);
+  char glyph[4];
+  Emit(r, glyph, Cp437GlyphUtf8(cell.character, glyph));
+  ShadowAt(r, x, y) = cell;
+  if (++r.cursor.x >= r.terminalWidth) r.cursorKnown = false;
+}
+
+void PaintRuns(Renderer& r, const ScreenBuffer& model, int y, int from, int to) {
+  int x = from;
+  while ((x = NextChange(r, model, y, x, to)) < to) {
+    const int end = RunEnd(r, model, y, x, to);
+    MoveCursor(r, TerminalPosition(r, x, y));
+    for (; x < end; ++x) PaintCell(r, ScreenCellAt(model, x, y), x, y);
+  }
+}
+
+// EL from the first changed cell of the blank tail [from, to) to the line's end.
+void EraseTail(Renderer& r, const ScreenBuffer& model, int y, int from, int to) {
+  const int first = NextChange(r, model, y, from, to);
+  if (first >= to) return;
+  MoveCursor(r, TerminalPosition(r, first, y));
+  SetAttribute(r, plainAttribute);
+  Emit(r, "\x1b[K");
+  for (int x = first; x < to; ++x) ShadowAt(r, x, y) = blankCell;
+}
+
+void RenderRow(Renderer& r, const ScreenBuffer& model, int y) {
+  const int end = r.origin.x + VisibleColumns(r);
+  // EL erases up to the terminal's edge, which must show the row's last shown cell.
+  const int tail = r.terminalWidth <= r.modelWidth ? BlankTailStart(r, model, y) : end;
+  PaintRuns(r, model, y, r.origin.x, tail);
+  EraseTail(r, model, y, tail, end);
+}
+
+// ED clears with the current background, so SGR 0 goes first.
+void EraseDisplay(Renderer& r) {
+  SetAttribute(r, plainAttribute);
+  Emit(r, "\x1b[H\x1b[2J");
+  r.cursor = {0, 0};
+  r.cursorKnown = true;
+  ResetShadow(r, true);
+}
+
+bool ClearPays(Renderer& r, const ScreenBuffer& model) {
+  return TerminalShowsOnlyModel(r) && VisibleModelBlank(r, model) && !VisibleShadowBlank(r);
+}
+
+// ---- Scrolling -----------------------------------------------------------------
+
+Sequence ScrollRegion(int rows) {
+  Sequence sequence = {};
+  Add(sequence, "\x1b[1;");
+  AddNumber(sequence, rows);
+  Add(sequence, "r");
+  return sequence;
+}
+
+// Line feeds at the bottom of the region holding the model's rows; the rows
+// coming in take the current background, hence SGR 0 first. DECSTBM homes the
+// cursor, though terminals disagree on where home is.
+void ScrollTerminal(Renderer& r, int rows, int lines) {
+  SetAttribute(r, plainAttribute);
+  const bool region = rows < r.terminalHeight;
+  if (region) {
+    Emit(r, ScrollRegion(rows));
+    r.cursorKnown = false;
+  }
+  MoveCursor(r, {0, int16_t(rows - 1)});
+  for (int i = 0; i < lines; ++i) Emit(r, "\n");
+  if (region) Emit(r, "\x1b[r");
+  r.cursorKnown = !region;
+}
+
+void ScrollShadow(Renderer& r, int rows, int lines) {
+  for (int row = 0; row < rows; ++row) {
+    const int y = r.origin.y + row;
+    for (int x = 0; x < r.modelWidth; ++x) {
+      const bool shown = IsVisible(r, x, y);
+      ShadowAt(r, x, y) = row + lines < rows ? ShadowAt(r, x, y + lines)
+                          : shown            ? blankCell
+                                             : unknownCell;
+    }
+  }
+}
+
+bool Allocate(ScreenCell*& cells, int32_t& capacity, int32_t count) {
+  if (cells != nullptr && capacity >= count) return true;
+  delete[] cells;
+  cells = new (std::nothrow) ScreenCell[count];
+  capacity = cells ? count : 0;
+  return cells != nullptr;
+}
+
+bool AllocateOutput(Renderer& r, int32_t capacity) {
+  if (r.output != nullptr && r.outputCapacity == capacity) return true;
+  delete[] r.output;
+  r.output = new (std::nothrow) char[capacity];
+  r.outputCapacity = r.output ? capacity : 0;
+  return r.output != nullptr;
+}
+
+int16_t AtLeastOne(int16_t size) {
+  return size < 1 ? 1 : size;
+}
+
+void SetTerminalSize(Renderer& r, int16_t width, int16_t height) {
+  r.terminalWidth = AtLeastOne(width);
+  r.terminalHeight = AtLeastOne(height);
+  r.origin = {0, 0};
+}
+
+void ForgetTerminal(Renderer& r) {
+  r.cursorKnown = false;
+  ResetShadow(r, false);
+}
+
+}  // namespace
+
+bool InitRenderer(Renderer& renderer, const ScreenBuffer& model, int16_t terminalWidth,
+                  int16_t terminalHeight, RenderSink sink, int32_t outputCapacity) {
+  if (outputCapacity < minimumRenderOutputCapacity) outputCapacity = minimumRenderOutputCapacity;
+  if (!Allocate(renderer.shadow, renderer.shadowCapacity, int32_t(model.width) * model.height) ||
+      !AllocateOutput(renderer, outputCapacity)) {
+    return false;
+  }
+  renderer.modelWidth = model.width;
+  renderer.modelHeight = model.height;
+  renderer.sink = sink;
+  renderer.outputLength = 0;
+  renderer.attribute = attributeUnknown;
+  renderer.repaintPending = false;  // the terminal's content stays until the model covers it
+  SetTerminalSize(renderer, terminalWidth, terminalHeight);
+  ForgetTerminal(renderer);
+  return true;
+}
+
+void ReleaseRenderer(Renderer& renderer) {
+  delete[] renderer.shadow;
+  delete[] renderer.output;
+  renderer = {};
+}
+
+void RenderScroll(Renderer& renderer, int lines) {
+  const int rows = VisibleRows(renderer);
+  // Nothing on the terminal survives, or it is about to be cleared anyway: the
+  // shadow still tells what each terminal cell shows.
+  if (lines <= 0 || lines >= rows || renderer.repaintPending) return;
+  ScrollTerminal(renderer, rows, lines);
+  ScrollShadow(renderer, rows, lines);
+}
+
+void RenderChanges(Renderer& renderer, const ScreenBuffer& model) {
+  FollowCursor(renderer, model);
+  if (renderer.repaintPending || ClearPays(renderer, model)) EraseDisplay(renderer);
+  renderer.repaintPending = false;
+  for (int y = renderer.origin.y; y < renderer.origin.y + VisibleRows(renderer); ++y) {
+    RenderRow(renderer, model, y);
+  }
+  if (IsVisible(renderer, model.cursor.x, model.cursor.y)) {
+    MoveCursor(renderer, TerminalPosition(renderer, model.cursor.x, model.cursor.y));
+  }
+}
+
+void RenderResize(Renderer& renderer, int16_t terminalWidth, int16_t terminalHeight) {
+  SetTerminalSize(renderer, terminalWidth, terminalHeight);
+  ForgetTerminal(renderer);
+  renderer.repaintPending = true;
+}
+
+void RenderInvalidate(Renderer& renderer) {
+  ForgetTerminal(renderer);
+  renderer.attribute = attributeUnknown;
+  renderer.repaintPending = true;
+}
+
+void SendRenderOutput(Renderer& renderer) {
+  if (renderer.outputLength > 0 && renderer.sink.write != nullptr) {
+    renderer.sink.write(renderer.sink.context, renderer.output, renderer.outputLength);
+  }
+  renderer.outputLength = 0;
+}
+
+}  // namespace platform::posix
