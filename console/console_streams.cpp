@@ -10,7 +10,7 @@ namespace console {
 using runtime::TextStream;
 
 void BindConsoleStream(TextStream& stream) {
-  runtime::AssignStream(stream, runtime::TextRef(nullptr, 0));
+  runtime::AssignStream(stream, "");
   stream.openHook = ConsoleOpenHook;
 }
 

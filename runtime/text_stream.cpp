@@ -29,12 +29,12 @@ void AssignStream(TextStream& stream, TextRef name) {
   stream.bufferSize = streamBufferSize;
   stream.bufferRef = stream.ownBuffer;
   stream.openHook = NamedFileOpenHook;
-  const int length = name.length < int(sizeof stream.name) ? name.length : 255;
-  std::memcpy(stream.name, name.chars, std::size_t(length));
+  // The zeroed record supplies the name's terminator.
+  if (name.length > 0) std::memcpy(stream.name, name.chars, std::size_t(name.length));
 }
 
 void BindStdStream(TextStream& stream, uint32_t mode, platform::Handle handle) {
-  AssignStream(stream, TextRef(nullptr, 0));
+  AssignStream(stream, "");
   stream.handle = handle;
   stream.mode = mode;
   stream.closeHook = HandleCloseHook;

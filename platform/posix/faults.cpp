@@ -82,6 +82,8 @@ void PassOn(int signal) {
 }
 
 void OnFault(int signal, siginfo_t* info, void* context) {
+  // A fault signal sent by another process (kill) is no fault of this one.
+  if (info->si_code <= 0) return PassOn(signal);
   auto& registers = static_cast<ucontext_t*>(context)->uc_mcontext.gregs;
   FaultRecord fault;
   fault.exceptionCode = ExceptionCodeOf(signal, *info);

@@ -168,8 +168,16 @@ void OnTerminate(int signal) {
   raise(signal);  // the default action, restored by SA_RESETHAND, follows the handler
 }
 
+// A process group that no job-control shell can continue is not stopped by
+// SIGTSTP (the kernel discards the stop): there is nothing to suspend then.
+bool CanBeContinued() {
+  const pid_t parent = getppid();
+  return getpgid(parent) != getpgrp() && getsid(parent) == getsid(0);
+}
+
 void OnSuspend(int) {
   const int saved = errno;
+  if (!CanBeContinued()) return;
   RestoreTerminal();
   signal(SIGTSTP, SIG_DFL);
   raise(SIGTSTP);  // stops the process as soon as the handler returns
@@ -178,13 +186,16 @@ void OnSuspend(int) {
 
 void InstallSignal(int number, void (*handler)(int), int flags);
 
+void ReenterTerminal() {
+  if (rawActive || settingsFd < 0) return;
+  EnterRawMode();
+  WriteAll(session.outputFd, reenterBytes, reenterLength);
+}
+
 void OnContinue(int) {
   const int saved = errno;
   InstallSignal(SIGTSTP, OnSuspend, 0);
-  if (!rawActive && settingsFd >= 0) {
-    EnterRawMode();
-    WriteAll(session.outputFd, reenterBytes, reenterLength);
-  }
+  ReenterTerminal();
   repaintPending = 1;
   errno = saved;
 }
@@ -247,6 +258,9 @@ bool StartTerminalSession(int fd) {
 
 void FlushScreen() {
   if (!session.started) return;
+  // Whatever left the terminal restored while the program goes on (a stop that
+  // never came), the program's settings are back before it draws again.
+  ReenterTerminal();
   if (resizePending) {
     resizePending = 0;
     int16_t width, height;

@@ -104,6 +104,7 @@ void ReadInputEvent(Handle, InputEvent& event) {
 // fake takes the exit instead, and the test sees starvedExitCode.
 void PauseForInput(Handle, uint32_t) {
   ++state.pauses;
+  if (state.onPause != nullptr) state.onPause();
   state.starvedPauses = state.inputEvents.empty() ? state.starvedPauses + 1 : 0;
   if (state.starvedPauses > state.starvationLimit) ExitProcess(fake::starvedExitCode);
 }

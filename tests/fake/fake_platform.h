@@ -65,6 +65,7 @@ struct FakeState {
   int eventQueries = 0;        // PendingInputEvents calls
   int starvedPauses = 0;       // consecutive pauses with no event waiting
   int starvationLimit = 1000;  // then the fake takes the exit with code starvedExitCode
+  void (*onPause)() = nullptr;  // called at every PauseForInput: a reader is about to check
 };
 
 inline constexpr uint32_t starvedExitCode = 0xDEAD;

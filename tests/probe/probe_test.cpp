@@ -31,6 +31,13 @@ std::string Drain(int fd) {
   return text;
 }
 
+// A sanitizer build notes on standard error that the resumption switched
+// stacks; the note is not the probe's.
+std::string WithoutSanitizerNotes(std::string text) {
+  const std::regex note("==[0-9]+==WARNING: ASan is ignoring[^\n]*\n[^\n]*\n[^\n]*\n");
+  return std::regex_replace(text, note, "");
+}
+
 // Runs the probe; with `onTerminal` its standard output is a pseudo-terminal
 // in raw mode (a character device), else a pipe.
 ProbeRun RunProbe(const char* mode, bool onTerminal = false) {
@@ -58,7 +65,7 @@ ProbeRun RunProbe(const char* mode, bool onTerminal = false) {
   close(outWrite);
   close(errPipe[1]);
   ProbeRun run;
-  run.err = Drain(errPipe[0]);  // closes when the child ends
+  run.err = WithoutSanitizerNotes(Drain(errPipe[0]));  // closes when the child ends
   int status = 0;
   waitpid(child, &status, 0);
   run.out = Drain(outRead);  // a terminal's master reads EIO once the child is gone

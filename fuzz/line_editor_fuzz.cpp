@@ -1,0 +1,76 @@
+// The line editor driven by arbitrary keys on a small console: before every
+// key the edit position and the line's length stay within the line's
+// capacity, and every delivered line ends in CR LF.
+#include <cstdint>
+#include <cstdlib>
+
+#include "console/console_startup.h"
+#include "console/console_state.h"
+#include "console/line_editor.h"
+#include "runtime/program.h"
+#include "runtime/text_stream.h"
+#include "tests/fake/fake_platform.h"
+
+namespace {
+
+using runtime::standardInput;
+
+void CheckLine() {
+  const runtime::TextStream& line = standardInput;
+  if (line.bufferPos < 0 || line.bufferPos > line.bufferEnd) std::abort();
+  if (line.bufferEnd > line.bufferSize - 2) std::abort();
+}
+
+void CheckWorkCursor() {
+  const console::ConsoleState& s = console::consoleState;
+  if (s.workColumn < s.windowLeft || s.workColumn > s.windowRight) std::abort();
+  if (s.workRow < s.windowTop || s.workRow > s.windowBottom) std::abort();
+}
+
+// Key events from the input: a selector byte, then the key's bytes.
+void QueueKeys(const uint8_t* data, size_t size) {
+  static constexpr uint16_t extended[][2] = {{0x25, 75}, {0x27, 77}, {0x24, 71}, {0x23, 79},
+                                             {0x26, 72}, {0x2E, 83}, {0x70, 59}};
+  for (size_t at = 0; at + 1 < size; at += 2) {
+    const uint8_t selector = data[at];
+    const uint8_t value = data[at + 1];
+    if (selector < 64) {
+      const auto& key = extended[value % 7];
+      fake::QueueKey(key[0], key[1], 0, platform::enhancedKey);
+    } else if (selector < 80) {
+      fake::QueueKey(0x0D, 0x1C, 13);
+    } else {
+      fake::QueueKey(0, 0, value);
+    }
+  }
+  fake::QueueKey(0x0D, 0x1C, 13);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  fake::Reset();
+  fake::UseConsole(int16_t(1 + data[0] % 40), int16_t(1 + data[1] % 12));
+  runtime::ioResult = 0;
+  console::consoleState = {};
+  runtime::runtimeModule.initialize();
+  console::ConsoleStartup();
+  fake::state.onPause = [] {
+    CheckLine();
+    CheckWorkCursor();
+  };
+  fake::state.starvationLimit = 0;  // the queue empty: the run is over
+  QueueKeys(data + 2, size - 2);
+  fake::TakesExit([] {
+    for (;;) {
+      console::EditLine(standardInput);
+      const int end = standardInput.bufferEnd;
+      if (end < 2 || standardInput.ownBuffer[end - 2] != '\r' ||
+          standardInput.ownBuffer[end - 1] != '\n') {
+        std::abort();
+      }
+    }
+  });
+  return 0;
+}

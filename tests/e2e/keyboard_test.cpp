@@ -1,0 +1,133 @@
+// Keys as a terminal sends them: extended keys and their second byte, Alt with
+// a key, Esc on its own, the numeric keypad, the kitty keyboard protocol's
+// Alt code entry, and keys from redirected standard input.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/netstep_e2e.h"
+
+namespace e2e {
+namespace {
+
+class KeyboardTest : public NetstepTest {
+ protected:
+  // The network shown by pass `pass` (from 1) of the view.
+  std::string PassNetwork(int pass) { return LeftText(3 + 8 * (pass - 1)); }
+  void WaitForPass(int pass) {
+    ASSERT_TRUE(s().WaitForRow(9 + 8 * (pass - 1), navigationPrompt)) << s().Dump();
+  }
+};
+NETSTEP_TARGETS(KeyboardTest);
+
+TEST_P(KeyboardTest, AltXShowsTheNetworkAgainThenStepsBack) {
+  Start(80, 50);  // five passes of eight rows without scrolling
+  EnterTask("192.168.1.10", "255.255.255.0");
+  s().Tap(U'x', modAlt);  // extended code 45, the code of "-"
+  WaitForPass(3);
+  EXPECT_EQ(PassNetwork(2), "IP Network address - 192.168.1.0");
+  EXPECT_EQ(PassNetwork(3), "IP Network address - 192.168.0.0");
+  s().Tap(Key::right);  // 0, 77: twice the same
+  WaitForPass(5);
+  EXPECT_EQ(PassNetwork(5), "IP Network address - 192.168.0.0");
+  s().Type("\x1b");
+  EndProgram();
+}
+
+TEST_P(KeyboardTest, NumericPadPlusAndMinusStep) {
+  Start(80, 40);
+  EnterTask("192.168.1.10", "255.255.255.0");
+  s().Tap(Key::kpAdd);
+  WaitForPass(2);
+  EXPECT_EQ(PassNetwork(2), "IP Network address - 192.168.2.0");
+  s().Tap(Key::kpSubtract);
+  WaitForPass(3);
+  EXPECT_EQ(PassNetwork(3), "IP Network address - 192.168.1.0");
+  s().Type("\x1b");
+  EndProgram();
+}
+
+TEST_P(KeyboardTest, EscAloneLeavesTheView) {
+  Start();
+  EnterTask("1.2.3.4", "255.255.255.0");
+  s().Tap(Key::escape);  // nothing follows it
+  WaitForNewTaskPrompt();
+  EndProgram();
+}
+
+TEST_P(KeyboardTest, UpAtTheNewTaskPromptTypesH) {
+  Start();
+  EnterTask("1.2.3.4", "255.255.255.0");
+  s().Type("\x1b");
+  WaitForNewTaskPrompt();
+  s().Tap(Key::up);  // 0 starts a new task; 72 is the first key of the address line
+  ASSERT_TRUE(s().WaitForRow(0, Row("Enter IP address : H", 1))) << s().Dump();
+  ASSERT_TRUE(s().WaitForCursor(20, 0)) << s().Dump();
+  s().Type("\x1b");
+  ASSERT_TRUE(s().WaitForCursor(19, 0)) << s().Dump();
+  s().Type("1.2.3.4\r");
+  ASSERT_TRUE(s().WaitForText("Enter SubNet Mask : ")) << s().Dump();
+  TypeLine("255.0.0.0");
+  ASSERT_TRUE(s().WaitForText("IP Network address - 1.0.0.0")) << s().Dump();
+  s().Type("\x1b");
+  EndProgram();
+}
+
+TEST_P(KeyboardTest, AltF7AtTheNewTaskPromptTypesN) {
+  Start();
+  EnterTask("1.2.3.4", "255.255.255.0");
+  s().Type("\x1b");
+  WaitForNewTaskPrompt();
+  s().Tap(Key::f7, modAlt);  // 0, then 110: not an answer, the first key of the next line
+  ASSERT_TRUE(s().WaitForRow(0, Row("Enter IP address : n", 1))) << s().Dump();
+  s().Type("\r\r");
+  ASSERT_TRUE(s().WaitForText("Enter (+) for next")) << s().Dump();
+  s().Type("\x1b");
+  EndProgram();
+}
+
+TEST_P(KeyboardTest, AltCodeOnTheNumericPadWithTheKittyProtocol) {
+  NativeOnly("Wine's console does not speak the kitty keyboard protocol");
+  LaunchOptions options = Options();
+  options.kitty = true;
+  Start(options);
+  ASSERT_GT(s().Kitty().pushes, 0) << "the protocol was not taken up";
+  s().Press(Key::leftAlt);
+  s().Tap(Key::kp6);
+  s().Tap(Key::kp5);
+  s().Release(Key::leftAlt);
+  ASSERT_TRUE(s().WaitForRow(0, Row("Enter IP address : A", 1))) << s().Dump();
+  s().Type(
+      "\x7f"
+      "10.0.0.1\r");
+  ASSERT_TRUE(s().WaitForText("Enter SubNet Mask : ")) << s().Dump();
+  TypeLine("255.255.255.0");
+  ASSERT_TRUE(s().WaitForText("IP Network address - 10.0.0.0")) << s().Dump();
+  s().Tap(Key::kpAdd);
+  ASSERT_TRUE(s().WaitForText("IP Network address - 10.0.1.0")) << s().Dump();
+  s().Type("\x1b");
+  EndProgram();
+  EXPECT_EQ(s().Kitty().stack.size(), 0u) << "the flags were not popped";
+}
+
+TEST_P(KeyboardTest, RedirectedInputEndsWithTheNormalExit) {
+  LaunchOptions options = Options();
+  options.stdIn = Stream::Pipe();
+  Start(options);
+  s().WriteStdin("10.1.2.3\n255.255.0.0\n\x1bn");
+  s().CloseStdin();
+  EXPECT_EQ(s().WaitForExit(), ExitStatus::Code(0)) << s().Dump();
+  EXPECT_EQ(s().RowText(3), Row("IP Network address - 10.1.0.0", 4));
+  EXPECT_EQ(s().RowText(11), newTaskPrompt);
+}
+
+TEST_P(KeyboardTest, RedirectedInputThatEndsMidTaskStillEndsNormally) {
+  LaunchOptions options = Options();
+  options.stdIn = Stream::Pipe();
+  Start(options);
+  s().WriteStdin("10.1.2.3\r\n255.255");
+  s().CloseStdin();
+  EXPECT_EQ(s().WaitForExit(), ExitStatus::Code(0)) << s().Dump();
+  EXPECT_EQ(s().RowText(1).substr(0, 27), "Enter SubNet Mask : 255.255");
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,161 @@
+// The fixture of the end-to-end suite.
+#include "tests/e2e/netstep_e2e.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace e2e {
+
+namespace {
+
+constexpr char tableRows[8][15] = {"10000000 - 128", "11000000 - 192", "11100000 - 224",
+                                   "11110000 - 240", "11111000 - 248", "11111100 - 252",
+                                   "11111110 - 254", "11111111 - 255"};
+
+// Wine starts in about a second when its prefix is fresh; the first start of
+// the suite also sets the prefix up, once.
+bool WineReady() {
+  static const bool ready = PrepareWinePrefix(NETSTEP_WINE_PREFIX);
+  return ready;
+}
+
+// Until the cursor stands just after `prompt` at the start of its row.
+bool WaitForPrompt(Session& session, const std::string& prompt) {
+  return session.WaitFor([&] {
+    const Position c = session.Cursor();
+    return c.col == int(prompt.size()) && session.TextAt(0, c.row, c.col) == prompt;
+  });
+}
+
+}  // namespace
+
+std::string TargetName(const testing::TestParamInfo<Target>& info) {
+  return info.param == Target::native ? "Native" : "Wine";
+}
+
+void PrintTo(Target target, std::ostream* out) {
+  *out << (target == Target::native ? "native" : "windows under Wine");
+}
+
+LaunchOptions NetstepTest::Options(int cols, int rows) {
+  LaunchOptions options;
+  options.cols = cols;
+  options.rows = rows;
+  if (IsWindows()) {
+    options.command = WineCommand(NETSTEP_WINDOWS_EXE, NETSTEP_WINE_PREFIX);
+    options.defaultTimeout = Millis(15000);
+  } else {
+    options.command = NativeCommand(NETSTEP_BINARY);
+  }
+  return options;
+}
+
+Session& NetstepTest::Start(int cols, int rows) {
+  return Start(Options(cols, rows));
+}
+
+void NetstepTest::SetUp() {
+  if (!IsWindows()) return;
+  if (std::string(NETSTEP_WINDOWS_EXE).empty()) {
+    GTEST_SKIP() << "the Windows build is not configured (NETSTEP_WINDOWS_EXE)";
+  }
+  ASSERT_TRUE(WineReady()) << "the Wine prefix could not be set up: " << NETSTEP_WINE_PREFIX;
+}
+
+Session& NetstepTest::Start(LaunchOptions options) {
+  if (options.command.argv.empty()) {
+    const LaunchOptions defaults = Options(options.cols, options.rows);
+    options.command = defaults.command;
+    options.defaultTimeout = defaults.defaultTimeout;
+  }
+  session_ = std::make_unique<Session>(options);
+  if (options.controllingTerminal && options.stdIn.kind == Stream::Kind::terminal) {
+    EXPECT_TRUE(WaitForPrompt(*session_, "Enter IP address : ")) << session_->Dump();
+  }
+  return *session_;
+}
+
+void NetstepTest::NativeOnly(const char* why) {
+  if (IsWindows()) GTEST_SKIP() << "not shown under Wine: " << why;
+}
+
+void NetstepTest::TypeLine(const std::string& text) {
+  // The echo first: the cursor after the typed text, wrapped at the right edge
+  // and held on the bottom row by scrolling.
+  const Position before = s().Cursor();
+  const int cells = before.col + int(text.size());
+  const Position echoed = {cells % s().Cols(),
+                           std::min(before.row + cells / s().Cols(), s().Rows() - 1)};
+  s().Type(text);
+  ASSERT_TRUE(s().WaitForCursor(echoed.col, echoed.row)) << s().Dump();
+  // Then Enter, after which the cursor is elsewhere: the next row, or past
+  // whatever the program writes next.
+  s().Type("\r");
+  ASSERT_TRUE(s().WaitFor([&] { return s().Cursor() != echoed; })) << s().Dump();
+}
+
+void NetstepTest::EnterTask(const std::string& address, const std::string& mask) {
+  ASSERT_TRUE(WaitForPrompt(s(), "Enter IP address : ")) << s().Dump();
+  TypeLine(address);
+  ASSERT_TRUE(WaitForPrompt(s(), "Enter SubNet Mask : ")) << s().Dump();
+  TypeLine(mask);
+  // The navigation prompt may wrap on a narrow terminal: its start is enough.
+  ASSERT_TRUE(s().WaitFor([&] {
+    return s().ContainsText("Enter (+) for next") || s().ContainsText(newTaskPrompt);
+  })) << s().Dump();
+}
+
+void NetstepTest::WaitForNewTaskPrompt() {
+  ASSERT_TRUE(s().WaitFor([&] {
+    const Position c = s().Cursor();
+    return s().TextAt(0, c.row, 18) == newTaskPrompt && c.col == 18;
+  })) << s().Dump();
+}
+
+std::string NetstepTest::LeftText(int row) {
+  std::string text = s().TextAt(0, row, std::min(49, s().Cols()));
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+void NetstepTest::EndProgram() {
+  WaitForNewTaskPrompt();
+  s().Type("n");
+  EXPECT_EQ(s().WaitForExit(), ExitStatus::Code(0)) << s().Dump();
+}
+
+std::string TableText(int tableRow) {
+  return tableRows[tableRow - 1];
+}
+
+std::string Row(const std::string& left, int tableRow) {
+  if (tableRow == 0) return left;
+  std::string row = left;
+  if (row.size() < 49) row.resize(49, ' ');
+  return row.substr(0, 49) + TableText(tableRow);
+}
+
+std::vector<std::string> ResultRows(const std::string& network, const std::string& first,
+                                    const std::string& last, const std::string& broadcast) {
+  return {"IP Network address - " + network, "First Host IP address - " + first,
+          "Last Host IP address - " + last, "Broadcast address  - " + broadcast};
+}
+
+testing::AssertionResult ScreenIs(Session& session, const std::vector<std::string>& rows) {
+  std::vector<std::string> want = rows;
+  want.resize(size_t(session.Rows()));
+  for (std::string& row : want) row.erase(row.find_last_not_of(' ') + 1);
+  // The program may still be drawing: give it the usual time to get there.
+  if (session.WaitFor([&] { return session.Lines() == want; })) {
+    return testing::AssertionSuccess();
+  }
+  std::ostringstream out;
+  const std::vector<std::string> got = session.Lines();
+  for (size_t i = 0; i < want.size(); ++i) {
+    if (got[i] != want[i])
+      out << "row " << i << ": got \"" << got[i] << "\" want \"" << want[i] << "\"\n";
+  }
+  return testing::AssertionFailure() << out.str() << session.Dump();
+}
+
+}  // namespace e2e

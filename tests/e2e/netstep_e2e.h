@@ -1,0 +1,76 @@
+// The fixture of the end-to-end suite: netstep started on a pseudo-terminal,
+// natively or (the Windows build) under Wine, with helpers for the screens of
+// a task.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+
+namespace e2e {
+
+enum class Target { native, windows };
+
+std::string TargetName(const testing::TestParamInfo<Target>& info);
+void PrintTo(Target target, std::ostream* out);
+
+class NetstepTest : public testing::TestWithParam<Target> {
+ protected:
+  // The Windows target needs the Windows build: without it the test is
+  // skipped, saying so.
+  void SetUp() override;
+
+  // Starts netstep; the Windows target skips the test when no Windows build is
+  // configured. Returns once the first prompt is on the screen.
+  Session& Start(LaunchOptions options = {});
+  Session& Start(int cols, int rows);
+
+  // Skips the test on the Windows target, saying why Wine cannot show it.
+  void NativeOnly(const char* why);
+
+  bool IsWindows() const { return GetParam() == Target::windows; }
+  Session& s() { return *session_; }
+
+  // Types a line and Enter, and waits until the echo has reached the screen.
+  void TypeLine(const std::string& text);
+  // The address and the mask of one task; waits for what follows them.
+  void EnterTask(const std::string& address, const std::string& mask);
+  void WaitForNewTaskPrompt();
+  // A row's text left of the mask help table, trailing blanks trimmed.
+  std::string LeftText(int row);
+  // Answers the new-task prompt with "n" and expects the normal end.
+  void EndProgram();
+
+  // The launch options for the target: the command, the terminal's size.
+  LaunchOptions Options(int cols = 80, int rows = 25);
+
+  std::unique_ptr<Session> session_;
+};
+
+// A screen row: `left` from column 1 and, when given, a mask help table row
+// from column 50.
+std::string Row(const std::string& left, int tableRow = 0);
+
+// The mask help table's text for rows 1 to 8.
+std::string TableText(int tableRow);
+
+// The four result lines of a network view and its prompt, as rows.
+std::vector<std::string> ResultRows(const std::string& network, const std::string& first,
+                                    const std::string& last, const std::string& broadcast);
+
+// Compares the whole screen with the expected rows (missing rows are empty).
+testing::AssertionResult ScreenIs(Session& session, const std::vector<std::string>& rows);
+
+inline constexpr char navigationPrompt[] =
+    "Enter (+) for next or (-) for previous network or (Esc) for EXIT";
+inline constexpr char newTaskPrompt[] = "New Task Y/N  -  Y";
+
+}  // namespace e2e
+
+#define NETSTEP_TARGETS(Suite) \
+  INSTANTIATE_TEST_SUITE_P(    \
+      Targets, Suite, testing::Values(e2e::Target::native, e2e::Target::windows), e2e::TargetName)
