@@ -95,6 +95,23 @@ void MeasureTerminal(int fd, int16_t& width, int16_t& height) {
   height = known ? int16_t(size.ws_row) : fallbackHeight;
 }
 
+// Keys typed before raw mode went through the terminal's line discipline,
+// which turned Enter's CR into LF: those LFs are Enter again.
+void TakeCookedTypeAhead() {
+  int waiting = 0;
+  if (!session.inputIsTerminal || ioctl(STDIN_FILENO, FIONREAD, &waiting) != 0) return;
+  while (waiting > 0) {
+    uint8_t bytes[256];
+    const ssize_t n = read(STDIN_FILENO, bytes, waiting < 256 ? size_t(waiting) : sizeof bytes);
+    if (n <= 0) return;
+    for (ssize_t i = 0; i < n; ++i) {
+      if (bytes[i] == '\n') bytes[i] = '\r';
+    }
+    FeedBytes(session.decoder, bytes, int(n), NowMs(), session.queue);
+    waiting -= int(n);
+  }
+}
+
 // Where the terminal's answers arrive: standard input when it is the
 // terminal, else the controlling terminal opened for reading.
 int OpenReplyChannel() {
@@ -242,6 +259,7 @@ bool StartTerminalSession(int fd) {
   ResetKeyDecoder(session.decoder, false, false);
   InstallSignals();
   EnterRawMode();
+  TakeCookedTypeAhead();
   int16_t width, height;
   MeasureTerminal(fd, width, height);
   if (!InitScreenBuffer(session.model, width, height)) return false;

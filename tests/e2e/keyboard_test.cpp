@@ -108,6 +108,17 @@ TEST_P(KeyboardTest, AltCodeOnTheNumericPadWithTheKittyProtocol) {
   EXPECT_EQ(s().Kitty().stack.size(), 0u) << "the flags were not popped";
 }
 
+TEST_P(KeyboardTest, WholeTaskTypedAheadOfTheStart) {
+  // Typed before netstep takes the terminal: the line discipline has turned
+  // each Enter into a line feed by then.
+  session_ = std::make_unique<Session>(Options());
+  s().Type("192.168.1.10\r255.255.255.0\r+");
+  ASSERT_TRUE(s().WaitForText("IP Network address - 192.168.2.0")) << s().Dump();
+  EXPECT_EQ(s().RowText(0), Row("Enter IP address : 192.168.1.10", 1));
+  s().Type("\x1b");
+  EndProgram();
+}
+
 TEST_P(KeyboardTest, RedirectedInputEndsWithTheNormalExit) {
   LaunchOptions options = Options();
   options.stdIn = Stream::Pipe();
