@@ -1,143 +1,23 @@
 // The terminal renderer: paints the runs of model cells that differ from the
-// shadow with CUP / CUF / CUB / CUU / CUD / CR moves, SGR 30-37, 90-97, 40-47,
-// 100-107 and 0, UTF-8 glyphs of code page 437, EL (CSI K) and ED (CSI 2 J);
-// whole-buffer scrolls become DECSTBM plus line feeds at the region's bottom.
+// shadow with cursor moves, SGR colours and UTF-8 glyphs of code page 437, ends
+// blank rows with EL, clears with ED, and scrolls with DECSTBM and line feeds.
 #include "platform/posix/renderer.h"
 
-#include <iterator>
 #include <new>
 
 #include "platform/cp437.h"
+#include "platform/posix/terminal_output.h"
 
 namespace platform::posix {
 
 namespace {
 
-constexpr uint8_t plainAttribute = 0x07;  // shown in the terminal's default colours
 constexpr ScreenCell unknownCell = {' ', plainAttribute, false};
 constexpr ScreenCell blankCell = {' ', plainAttribute, true};
-
-// Win32 colour bits are B=1, G=2, R=4; ANSI numbers its colours R=1, G=2, B=4.
-constexpr uint8_t ansiColour[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-static_assert(std::size(ansiColour) == 8);
 
 // Re-sending at most this many unchanged cells between two changed ones is
 // cheaper than a cursor move (CSI n C is three bytes or more).
 constexpr int mergeableGap = 3;
-
-// ---- Escape sequences, built before they are sent so their costs compare ----
-
-struct Sequence {
-  char bytes[32];  // room for the longest: CSI 32767;32767H is 14 bytes
-  int length;
-};
-
-void Add(Sequence& sequence, const char* text) {
-  while (*text) sequence.bytes[sequence.length++] = *text++;
-}
-
-void AddNumber(Sequence& sequence, int number) {
-  char digits[8];
-  int count = 0;
-  do {
-    digits[count++] = char('0' + number % 10);
-    number /= 10;
-  } while (number > 0);
-  while (count > 0) sequence.bytes[sequence.length++] = digits[--count];
-}
-
-// CSI n <final>, the count left out where it is the default 1.
-void AddCountedControl(Sequence& sequence, int count, const char* final) {
-  Add(sequence, "\x1b[");
-  if (count != 1) AddNumber(sequence, count);
-  Add(sequence, final);
-}
-
-Sequence AbsoluteMove(Coord to) {
-  Sequence sequence = {};
-  Add(sequence, "\x1b[");
-  if (to.x > 0 || to.y > 0) AddNumber(sequence, to.y + 1);
-  if (to.x > 0) {
-    Add(sequence, ";");
-    AddNumber(sequence, to.x + 1);
-  }
-  Add(sequence, "H");
-  return sequence;
-}
-
-void AddVerticalMove(Sequence& sequence, int from, int to) {
-  if (to > from) AddCountedControl(sequence, to - from, "B");
-  if (to < from) AddCountedControl(sequence, from - to, "A");
-}
-
-// Relative moves from a known cursor position; each tells whether it applies.
-using RelativeMove = bool (*)(Coord from, Coord to, Sequence& sequence);
-
-bool ColumnMove(Coord from, Coord to, Sequence& sequence) {
-  if (from.y != to.y) return false;
-  AddCountedControl(sequence, to.x > from.x ? to.x - from.x : from.x - to.x,
-                    to.x > from.x ? "C" : "D");
-  return true;
-}
-
-bool RowMove(Coord from, Coord to, Sequence& sequence) {
-  if (from.x != to.x) return false;
-  AddVerticalMove(sequence, from.y, to.y);
-  return true;
-}
-
-bool ReturnMove(Coord from, Coord to, Sequence& sequence) {
-  if (to.x != 0 || from.x == 0) return false;
-  Add(sequence, "\r");
-  AddVerticalMove(sequence, from.y, to.y);
-  return true;
-}
-
-constexpr RelativeMove relativeMoves[] = {ColumnMove, RowMove, ReturnMove};
-static_assert(std::size(relativeMoves) == 3);
-
-// The shortest way to `to` (terminal cells from 0); empty when already there.
-Sequence CursorMove(const Renderer& renderer, Coord to) {
-  const Coord from = renderer.cursor;
-  if (renderer.cursorKnown && from.x == to.x && from.y == to.y) return {};
-  Sequence best = AbsoluteMove(to);
-  if (!renderer.cursorKnown) return best;
-  for (RelativeMove move : relativeMoves) {
-    Sequence candidate = {};
-    if (move(from, to, candidate) && candidate.length < best.length) best = candidate;
-  }
-  return best;
-}
-
-void AddForeground(Sequence& sequence, uint8_t attribute) {
-  AddNumber(sequence, (attribute & 0x08 ? 90 : 30) + ansiColour[attribute & 0x07]);
-}
-
-void AddBackground(Sequence& sequence, uint8_t attribute) {
-  AddNumber(sequence, (attribute & 0x80 ? 100 : 40) + ansiColour[attribute >> 4 & 0x07]);
-}
-
-// SGR from the terminal's current state to `to`. Only colours are ever set, so
-// between two explicit attributes the half that did not change can stay.
-Sequence AttributeChange(int16_t from, uint8_t to) {
-  Sequence sequence = {};
-  Add(sequence, "\x1b[");
-  if (to == plainAttribute) {
-    Add(sequence, "0");
-  } else if (from == attributeUnknown || from == plainAttribute) {
-    if (from == attributeUnknown) Add(sequence, "0;");
-    AddForeground(sequence, to);
-    Add(sequence, ";");
-    AddBackground(sequence, to);
-  } else {
-    const bool foreground = (from ^ to) & 0x0F;
-    if (foreground) AddForeground(sequence, to);
-    if (foreground && ((from ^ to) & 0xF0)) Add(sequence, ";");
-    if ((from ^ to) & 0xF0) AddBackground(sequence, to);
-  }
-  Add(sequence, "m");
-  return sequence;
-}
 
 // ---- The output buffer ------------------------------------------------------
 
@@ -150,14 +30,8 @@ void Emit(Renderer& renderer, const char* bytes, int count) {
   for (int i = 0; i < count; ++i) renderer.output[renderer.outputLength++] = bytes[i];
 }
 
-void Emit(Renderer& renderer, const Sequence& sequence) {
+void Emit(Renderer& renderer, const ControlBytes& sequence) {
   Emit(renderer, sequence.bytes, sequence.length);
-}
-
-void Emit(Renderer& renderer, const char* text) {
-  int length = 0;
-  while (text[length]) ++length;
-  Emit(renderer, text, length);
 }
 
 // ---- Terminal state ---------------------------------------------------------
@@ -169,7 +43,7 @@ void SetAttribute(Renderer& renderer, uint8_t attribute) {
 }
 
 void MoveCursor(Renderer& renderer, Coord to) {
-  Emit(renderer, CursorMove(renderer, to));
+  Emit(renderer, CursorMove(renderer.cursor, renderer.cursorKnown, to));
   renderer.cursor = to;
   renderer.cursorKnown = true;
 }
@@ -328,7 +202,7 @@ void EraseTail(Renderer& r, const ScreenBuffer& model, int y, int from, int to) 
   if (first >= to) return;
   MoveCursor(r, TerminalPosition(r, first, y));
   SetAttribute(r, plainAttribute);
-  Emit(r, "\x1b[K");
+  Emit(r, EraseLineEnd());
   for (int x = first; x < to; ++x) ShadowAt(r, x, y) = blankCell;
 }
 
@@ -343,7 +217,7 @@ void RenderRow(Renderer& r, const ScreenBuffer& model, int y) {
 // ED clears with the current background, so SGR 0 goes first.
 void EraseDisplay(Renderer& r) {
   SetAttribute(r, plainAttribute);
-  Emit(r, "\x1b[H\x1b[2J");
+  Emit(r, HomeAndEraseDisplay());
   r.cursor = {0, 0};
   r.cursorKnown = true;
   ResetShadow(r, true);
@@ -354,14 +228,6 @@ bool ClearPays(Renderer& r, const ScreenBuffer& model) {
 }
 
 // ---- Scrolling -----------------------------------------------------------------
-
-Sequence ScrollRegion(int rows) {
-  Sequence sequence = {};
-  Add(sequence, "\x1b[1;");
-  AddNumber(sequence, rows);
-  Add(sequence, "r");
-  return sequence;
-}
 
 // Line feeds at the bottom of the region holding the model's rows; the rows
 // coming in take the current background, hence SGR 0 first. DECSTBM homes the
@@ -374,8 +240,8 @@ void ScrollTerminal(Renderer& r, int rows, int lines) {
     r.cursorKnown = false;
   }
   MoveCursor(r, {0, int16_t(rows - 1)});
-  for (int i = 0; i < lines; ++i) Emit(r, "\n");
-  if (region) Emit(r, "\x1b[r");
+  for (int i = 0; i < lines; ++i) Emit(r, LineFeed());
+  if (region) Emit(r, FullScrollRegion());
   r.cursorKnown = !region;
 }
 
