@@ -70,13 +70,9 @@ Session& NetstepTest::Start(LaunchOptions options) {
   }
   session_ = std::make_unique<Session>(options);
   if (options.controllingTerminal && options.stdIn.kind == Stream::Kind::terminal) {
-    EXPECT_TRUE(WaitForPrompt(*session_, "Enter IP address : ")) << session_->Dump();
+    EXPECT_TRUE(WaitForPrompt("Enter IP address : ")) << session_->Dump();
   }
   return *session_;
-}
-
-void NetstepTest::NativeOnly(const char* why) {
-  if (IsWindows()) GTEST_SKIP() << "not shown under Wine: " << why;
 }
 
 void NetstepTest::TypeLine(const std::string& text) {
@@ -95,14 +91,18 @@ void NetstepTest::TypeLine(const std::string& text) {
 }
 
 void NetstepTest::EnterTask(const std::string& address, const std::string& mask) {
-  ASSERT_TRUE(WaitForPrompt(s(), "Enter IP address : ")) << s().Dump();
+  ASSERT_TRUE(WaitForPrompt("Enter IP address : ")) << s().Dump();
   TypeLine(address);
-  ASSERT_TRUE(WaitForPrompt(s(), "Enter SubNet Mask : ")) << s().Dump();
+  ASSERT_TRUE(WaitForPrompt("Enter SubNet Mask : ")) << s().Dump();
   TypeLine(mask);
   // The navigation prompt may wrap on a narrow terminal: its start is enough.
   ASSERT_TRUE(s().WaitFor([&] {
     return s().ContainsText("Enter (+) for next") || s().ContainsText(newTaskPrompt);
   })) << s().Dump();
+}
+
+bool NetstepTest::WaitForPrompt(const std::string& prompt) {
+  return e2e::WaitForPrompt(s(), prompt);
 }
 
 void NetstepTest::WaitForNewTaskPrompt() {

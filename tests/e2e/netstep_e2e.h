@@ -29,9 +29,6 @@ class NetstepTest : public testing::TestWithParam<Target> {
   Session& Start(LaunchOptions options = {});
   Session& Start(int cols, int rows);
 
-  // Skips the test on the Windows target, saying why Wine cannot show it.
-  void NativeOnly(const char* why);
-
   bool IsWindows() const { return GetParam() == Target::windows; }
   Session& s() { return *session_; }
 
@@ -40,6 +37,9 @@ class NetstepTest : public testing::TestWithParam<Target> {
   // The address and the mask of one task; waits for what follows them.
   void EnterTask(const std::string& address, const std::string& mask);
   void WaitForNewTaskPrompt();
+  // Until the cursor stands just after `prompt` at the start of its row: the
+  // program has finished writing it.
+  bool WaitForPrompt(const std::string& prompt);
   // A row's text left of the mask help table, trailing blanks trimmed.
   std::string LeftText(int row);
   // Answers the new-task prompt with "n" and expects the normal end.
@@ -70,6 +70,10 @@ inline constexpr char navigationPrompt[] =
 inline constexpr char newTaskPrompt[] = "New Task Y/N  -  Y";
 
 }  // namespace e2e
+
+// Skips the test on the Windows target, saying why Wine cannot show it.
+#define NETSTEP_NATIVE_ONLY(why) \
+  if (IsWindows()) GTEST_SKIP() << "not shown under Wine: " << why
 
 #define NETSTEP_TARGETS(Suite) \
   INSTANTIATE_TEST_SUITE_P(    \

@@ -15,7 +15,7 @@ TEST_P(TaskTest, WholeTaskRowByRow) {
   Start();
   ASSERT_TRUE(ScreenIs(s(), {Row("Enter IP address : ", 1), Row("", 2), Row("", 3), Row("", 4),
                              Row("", 5), Row("", 6), Row("", 7), Row("", 8)}));
-  EXPECT_EQ(s().Cursor(), (Position{19, 0}));
+  EXPECT_TRUE(s().WaitForCursor(19, 0)) << s().Dump();
   TypeLine("192.168.1.10");
   ASSERT_TRUE(s().WaitForCursor(20, 1)) << s().Dump();  // after "Enter SubNet Mask : "
   TypeLine("255.255.255.0");
@@ -24,23 +24,23 @@ TEST_P(TaskTest, WholeTaskRowByRow) {
       ScreenIs(s(), {Row("Enter IP address : 192.168.1.10", 1),
                      Row("Enter SubNet Mask : 255.255.255.0", 2), Row("", 3), Row(r[0], 4),
                      Row(r[1], 5), Row(r[2], 6), Row(r[3], 7), Row("", 8), "", navigationPrompt}));
-  EXPECT_EQ(s().Cursor(), (Position{64, 9}));
+  EXPECT_TRUE(s().WaitForCursor(64, 9)) << s().Dump();
 
   s().Type("+");
   const auto next = ResultRows("192.168.2.0", "192.168.2.1", "192.168.2.254", "192.168.2.255");
   ASSERT_TRUE(s().WaitForRow(17, navigationPrompt)) << s().Dump();
-  EXPECT_EQ(s().RowText(10), "");
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(s().RowText(11 + i), next[i]);
-  EXPECT_EQ(s().Cursor(), (Position{64, 17}));
+  EXPECT_TRUE(s().WaitForRow(10, "")) << s().Dump();
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(s().WaitForRow(11 + i, next[i])) << s().Dump();
+  EXPECT_TRUE(s().WaitForCursor(64, 17)) << s().Dump();
 
   s().Type("\x1b");
   WaitForNewTaskPrompt();
-  EXPECT_EQ(s().RowText(18), "");
-  EXPECT_EQ(s().RowText(19), newTaskPrompt);
+  EXPECT_TRUE(s().WaitForRow(18, "")) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(19, newTaskPrompt)) << s().Dump();
   EndProgram();
   // The screen stays as it was.
-  EXPECT_EQ(s().RowText(19), newTaskPrompt);
-  EXPECT_EQ(s().RowText(0), Row("Enter IP address : 192.168.1.10", 1));
+  EXPECT_TRUE(s().WaitForRow(19, newTaskPrompt)) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(0, Row("Enter IP address : 192.168.1.10", 1))) << s().Dump();
 }
 
 struct StepCase {
@@ -139,7 +139,7 @@ TEST_P(TaskTest, ErrorLayouts) {
     }
     while (rows.size() < 8) rows.push_back(Row("", int(rows.size()) + 1));
     EXPECT_TRUE(ScreenIs(s(), rows));
-    EXPECT_EQ(s().Cursor(), (Position{18, 2 + int(c.rows.size()) - 1}));
+    EXPECT_TRUE(s().WaitForCursor(18, 2 + int(c.rows.size()) - 1)) << s().Dump();
     EndProgram();
   }
 }
@@ -158,8 +158,8 @@ TEST_P(TaskTest, EnterOnBothPromptsIsTheWholeAddressSpace) {
 TEST_P(TaskTest, LineIsCutToSixteenCharacters) {
   Start();
   EnterTask("192.168.100.200.7", "255.255.255.0");
-  EXPECT_EQ(s().RowText(0), Row("Enter IP address : 192.168.100.200.7", 1));
-  EXPECT_EQ(s().RowText(3), Row("IP Network address - 168.100.200.0", 4));
+  EXPECT_TRUE(s().WaitForRow(0, Row("Enter IP address : 192.168.100.200.7", 1))) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(3, Row("IP Network address - 168.100.200.0", 4))) << s().Dump();
   s().Type("\x1b");
   EndProgram();
 }
@@ -168,13 +168,14 @@ TEST_P(TaskTest, MasksWithFewerThanTwoHostBits) {
   Start();
   EnterTask("10.0.0.7", "255.255.255.255");
   const auto single = ResultRows("10.0.0.7", "10.0.0.7", "10.0.0.7", "10.0.0.7");
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(s().RowText(3 + i), Row(single[i], 4 + i));
+  for (int i = 0; i < 4; ++i)
+    EXPECT_TRUE(s().WaitForRow(3 + i, Row(single[i], 4 + i))) << s().Dump();
   s().Type("\x1b");
   WaitForNewTaskPrompt();
   s().Type("y");
   EnterTask("10.0.0.7", "255.255.255.254");
   const auto pair = ResultRows("10.0.0.6", "10.0.0.6", "10.0.0.7", "10.0.0.7");
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(s().RowText(3 + i), Row(pair[i], 4 + i));
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(s().WaitForRow(3 + i, Row(pair[i], 4 + i))) << s().Dump();
   s().Type("\x1b");
   EndProgram();
 }
@@ -187,14 +188,14 @@ TEST_P(TaskTest, WindowScrollsDuringTheThirdPass) {
   s().Type("+");
   // The third pass would end on row 26 of 25: the window has moved up by one.
   ASSERT_TRUE(s().WaitForRow(24, navigationPrompt)) << s().Dump();
-  EXPECT_EQ(s().RowText(0), Row("Enter SubNet Mask : 255.255.255.0", 2));
-  EXPECT_EQ(s().RowText(18), "IP Network address - 10.0.2.0");
-  EXPECT_EQ(s().Cursor(), (Position{64, 24}));
+  EXPECT_TRUE(s().WaitForRow(0, Row("Enter SubNet Mask : 255.255.255.0", 2))) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(18, "IP Network address - 10.0.2.0")) << s().Dump();
+  EXPECT_TRUE(s().WaitForCursor(64, 24)) << s().Dump();
   s().Type("\x1b");
   // The key's line end and the one before the prompt scroll twice more.
   WaitForNewTaskPrompt();
-  EXPECT_EQ(s().Cursor(), (Position{18, 24}));
-  EXPECT_EQ(s().RowText(22), navigationPrompt);
+  EXPECT_TRUE(s().WaitForCursor(18, 24)) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(22, navigationPrompt)) << s().Dump();
   EndProgram();
 }
 
@@ -207,9 +208,9 @@ TEST_P(TaskTest, NarrowTerminalRunsTheTableOnFromTheCorner) {
   const std::string first = "Enter IP address : " + table.substr(19, 21);
   ASSERT_TRUE(ScreenIs(s(), {first, table.substr(40, 40), table.substr(80)}));
   EnterTask("10.0.0.999", "255.0.255.0");
-  EXPECT_EQ(s().RowText(2), "Error - Address value must be (0..255)");
-  EXPECT_EQ(s().RowText(3), "        Wrong SubNet mask");
-  EXPECT_EQ(s().RowText(5), newTaskPrompt);
+  EXPECT_TRUE(s().WaitForRow(2, "Error - Address value must be (0..255)")) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(3, "        Wrong SubNet mask")) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(5, newTaskPrompt)) << s().Dump();
   EndProgram();
 }
 
@@ -217,8 +218,8 @@ TEST_P(TaskTest, PromptLongerThanANarrowRowWraps) {
   Start(40, 10);
   EnterTask("1.2.3.4", "255.255.0.0");
   // The navigation prompt has 64 characters: it wraps onto a second row.
-  EXPECT_EQ(s().RowText(9), "etwork or (Esc) for EXIT");
-  EXPECT_EQ(s().RowText(8), "Enter (+) for next or (-) for previous n");
+  EXPECT_TRUE(s().WaitForRow(9, "etwork or (Esc) for EXIT")) << s().Dump();
+  EXPECT_TRUE(s().WaitForRow(8, "Enter (+) for next or (-) for previous n")) << s().Dump();
   s().Type("\x1b");
   EndProgram();
 }

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 #include "tests/e2e/netstep_e2e.h"
 
@@ -45,20 +47,25 @@ TEST_P(TerminalTest, RestoredAfterANormalEnd) {
 }
 
 TEST_P(TerminalTest, RestoredWhenEndedBySignals) {
-  NativeOnly("Wine's console keeps its own settings of the terminal until its server ends");
   for (int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGINT}) {
     SCOPED_TRACE(strsignal(signal));
     Start();
     EnterTask("1.2.3.4", "255.0.0.0");
     s().Signal(signal);
-    EXPECT_EQ(s().WaitForExit(), ExitStatus::Signal(signal));
+    const std::optional<ExitStatus> status = s().WaitForExit();
+    ASSERT_TRUE(status.has_value()) << s().Dump();
+    // Natively the signal's default action ends netstep; Wine ends the program
+    // its own way (some signals as console control events, with exit code 0).
+    if (!IsWindows()) {
+      EXPECT_EQ(*status, ExitStatus::Signal(signal));
+    }
     EXPECT_TRUE(Restored());
     EXPECT_FALSE(s().Keyboard().keypadApp);
   }
 }
 
 TEST_P(TerminalTest, RestoredAfterACrashTheFaultFilterDoesNotTake) {
-  NativeOnly("a fault signal sent from outside exists only on POSIX");
+  NETSTEP_NATIVE_ONLY("Wine does not end a program on a fault signal sent from outside");
   Start();
   s().Signal(SIGSEGV);  // sent by another process: no fault of netstep's
   EXPECT_EQ(s().WaitForExit(), ExitStatus::Signal(SIGSEGV));
@@ -66,7 +73,6 @@ TEST_P(TerminalTest, RestoredAfterACrashTheFaultFilterDoesNotTake) {
 }
 
 TEST_P(TerminalTest, SuspendWithoutJobControlIsIgnored) {
-  NativeOnly("Wine's console does not stop on SIGTSTP");
   // The harness is no job-control shell: nobody could continue a stopped
   // netstep, so it goes on with the terminal as it has it.
   Start();
@@ -75,7 +81,7 @@ TEST_P(TerminalTest, SuspendWithoutJobControlIsIgnored) {
   s().Signal(SIGTSTP);
   s().Type("0.1\r");
   ASSERT_TRUE(s().WaitForText("Enter SubNet Mask : ")) << s().Dump();
-  EXPECT_EQ(s().RowText(0), Row("Enter IP address : 10.0.0.1", 1));
+  EXPECT_TRUE(s().WaitForRow(0, Row("Enter IP address : 10.0.0.1", 1))) << s().Dump();
   EXPECT_TRUE(s().Running());
 }
 
@@ -92,7 +98,9 @@ pid_t ChildOf(pid_t parent) {
 }
 
 TEST_P(TerminalTest, SuspendedAndContinuedFromAShell) {
-  NativeOnly("Wine's console does not stop on SIGTSTP");
+  NETSTEP_NATIVE_ONLY(
+      "a suspension from a job-control shell is the POSIX terminal's: Wine's console keeps "
+      "the terminal to itself");
   LaunchOptions options = Options();
   options.command = NativeCommand("/bin/bash", {"--norc", "--noprofile", "-i"});
   options.command.setEnv = {{"PS1", "$ "}};
@@ -139,7 +147,6 @@ TEST_P(TerminalTest, RedirectedOutputStillShowsOnTheTerminal) {
 }
 
 TEST_P(TerminalTest, NoTerminalAtAll) {
-  NativeOnly("Wine always gives a program a console, if need be one of its own");
   const std::string out = TempPath("out"), err = TempPath("err");
   LaunchOptions options = Options();
   options.controllingTerminal = false;
@@ -154,7 +161,6 @@ TEST_P(TerminalTest, NoTerminalAtAll) {
 }
 
 TEST_P(TerminalTest, NoTerminalAndNoStandardError) {
-  NativeOnly("Wine always gives a program a console, if need be one of its own");
   const std::string out = TempPath("out");
   LaunchOptions options = Options();
   options.command =
@@ -170,7 +176,7 @@ TEST_P(TerminalTest, NoTerminalAndNoStandardError) {
 }
 
 TEST_P(TerminalTest, NarrowerTerminalAfterStartClipsAndFollowsTheCursor) {
-  NativeOnly("Wine's console takes the new size as its own");
+  NETSTEP_NATIVE_ONLY("Wine's console takes the new size as its own");
   Start();
   s().Resize(60, 25);
   s().Type("1.2.3.4\r");
@@ -180,11 +186,12 @@ TEST_P(TerminalTest, NarrowerTerminalAfterStartClipsAndFollowsTheCursor) {
   // which the terminal shows the part around the cursor.
   ASSERT_TRUE(s().WaitFor([&] { return s().RowText(9).ends_with("(Esc) for EXIT"); }))
       << s().Dump();
-  EXPECT_EQ(s().Cursor(), (Position{59, 9}));
+  EXPECT_TRUE(s().WaitForCursor(59, 9)) << s().Dump();
   // Back at full width, everything is there again.
   s().Resize(80, 25);
   ASSERT_TRUE(s().WaitForRow(9, navigationPrompt)) << s().Dump();
-  EXPECT_EQ(LeftText(3), "IP Network address - 1.0.0.0");
+  EXPECT_TRUE(s().WaitFor([&] { return LeftText(3) == "IP Network address - 1.0.0.0"; }))
+      << s().Dump();
   s().Type("\x1b");
   EndProgram();
 }

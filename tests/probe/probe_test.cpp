@@ -40,7 +40,21 @@ std::string WithoutSanitizerNotes(std::string text) {
 
 // Runs the probe; with `onTerminal` its standard output is a pseudo-terminal
 // in raw mode (a character device), else a pipe.
-ProbeRun RunProbe(const char* mode, bool onTerminal = false) {
+// The probe's command line: the native probe, or the Windows one under Wine.
+struct ProbeCommand {
+  std::vector<std::string> argv;
+  bool underWine = false;
+};
+
+ProbeCommand NativeProbe(const char* mode) {
+  return {{NETSTEP_PROBE, mode}, false};
+}
+
+ProbeCommand WindowsProbe(const char* mode) {
+  return {{NETSTEP_WINE64, NETSTEP_WINDOWS_PROBE, mode}, true};
+}
+
+ProbeRun RunProbe(const ProbeCommand& command, bool onTerminal = false) {
   int outRead, outWrite, errPipe[2];
   if (onTerminal) {
     termios raw;
@@ -59,7 +73,16 @@ ProbeRun RunProbe(const char* mode, bool onTerminal = false) {
     dup2(errPipe[1], STDERR_FILENO);
     const int null = open("/dev/null", O_RDONLY);
     dup2(null, STDIN_FILENO);
-    execl(NETSTEP_PROBE, NETSTEP_PROBE, mode, static_cast<char*>(nullptr));
+    if (command.underWine) {
+      setenv("WINEPREFIX", NETSTEP_WINE_PREFIX, 1);
+      setenv("WINEDEBUG", "-all", 1);
+      unsetenv("DISPLAY");
+      unsetenv("WAYLAND_DISPLAY");
+    }
+    std::vector<char*> argv;
+    for (const std::string& arg : command.argv) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   close(outWrite);
@@ -82,8 +105,10 @@ int CountLines(const std::string& text) {
 }
 
 // The function that holds a code address, by the debug information.
-std::string FunctionAt(const std::string& hexAddress) {
-  const std::string command = "addr2line -f -C -e " NETSTEP_PROBE " 0x" + hexAddress;
+std::string FunctionAt(const std::string& hexAddress, bool windows = false) {
+  const std::string command =
+      windows ? "x86_64-w64-mingw32-addr2line -f -C -e " NETSTEP_WINDOWS_PROBE " 0x" + hexAddress
+              : "addr2line -f -C -e " NETSTEP_PROBE " 0x" + hexAddress;
   FILE* pipe = popen(command.c_str(), "r");
   char line[512] = {};
   if (pipe == nullptr || fgets(line, sizeof line, pipe) == nullptr) line[0] = 0;
@@ -117,7 +142,7 @@ TEST(Probe, FailuresReportTheirNumberAndPlace) {
   };
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.mode);
-    const ProbeRun run = RunProbe(c.mode);
+    const ProbeRun run = RunProbe(NativeProbe(c.mode));
     const std::string address = CheckReport(run, c.number);
     EXPECT_NE(FunctionAt(address).find(c.function), std::string::npos) << FunctionAt(address);
     EXPECT_EQ(run.err, "I2I3I4F4F3F2F1");  // every module finalised, in reverse
@@ -135,7 +160,7 @@ std::vector<std::string> FrameAddresses(const std::string& report) {
 }
 
 TEST(Probe, BackTraceNamesTheCallersUpToTheMainProgram) {
-  const ProbeRun run = RunProbe("write-input");
+  const ProbeRun run = RunProbe(NativeProbe("write-input"));
   CheckReport(run, 105);
   const std::vector<std::string> frames = FrameAddresses(run.out);
   ASSERT_EQ(frames.size(), 3u) << run.out;
@@ -147,31 +172,49 @@ TEST(Probe, BackTraceNamesTheCallersUpToTheMainProgram) {
 }
 
 TEST(Probe, StopEndsWithItsCodeAndNoReport) {
-  const ProbeRun run = RunProbe("stop");
+  const ProbeRun run = RunProbe(NativeProbe("stop"));
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.out, "");
 }
 
 TEST(Probe, StopInsideTheConsoleModuleFinalisesTheThreeBefore) {
-  const ProbeRun run = RunProbe("stop-in-module-4");
+  const ProbeRun run = RunProbe(NativeProbe("stop-in-module-4"));
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.err, "I2I3I4F3F2F1");
 }
 
 TEST(Probe, NormalEndIsQuiet) {
-  const ProbeRun run = RunProbe("none");
+  const ProbeRun run = RunProbe(NativeProbe("none"));
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out, "");
 }
 
 TEST(Probe, BackTraceDepthDependsOnTheDevice) {
-  const ProbeRun toPipe = RunProbe("nest");
+  const ProbeRun toPipe = RunProbe(NativeProbe("nest"));
   CheckReport(toPipe, 105);
   EXPECT_EQ(CountLines(toPipe.out), 2 + 257 + 1);
 
-  const ProbeRun toTerminal = RunProbe("nest", true);
+  const ProbeRun toTerminal = RunProbe(NativeProbe("nest"), true);
   CheckReport(toTerminal, 105);
   EXPECT_EQ(CountLines(toTerminal.out), 2 + 9 + 1);
+}
+
+TEST(Probe, WindowsBuildUnderWineReportsTheSame) {
+  if (std::string(NETSTEP_WINDOWS_PROBE).empty()) {
+    GTEST_SKIP() << "the Windows build of the probe is not configured (NETSTEP_WINDOWS_PROBE)";
+  }
+  const FailureCase cases[] = {
+      {"write-input", 105, "ProbeWriteToInput"},
+      {"divide", 200, "ProbeDivide"},
+      {"null-read", 216, "ProbeNullRead"},
+  };
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.mode);
+    const ProbeRun run = RunProbe(WindowsProbe(c.mode));
+    const std::string address = CheckReport(run, c.number);
+    EXPECT_NE(FunctionAt(address, true).find(c.function), std::string::npos)
+        << FunctionAt(address, true);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,67 @@
+// Process handles on Win32: the standard handles (GetStdHandle, asked once
+// each), WriteFile, ReadFile, GetFileType, CloseHandle and GetLastError.
+#include <iterator>
+
+#include "platform/platform.h"
+#include "platform/win32/console_input.h"
+#include "platform/win32/win32_api.h"
+
+namespace platform {
+
+using win32::NativeHandle;
+
+namespace {
+
+// Indexed by StdHandleId.
+constexpr DWORD stdHandleIds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+static_assert(std::size(stdHandleIds) == 3);
+
+struct StdHandles {
+  bool known[3];      // the handle below has been asked for
+  Handle handles[3];  // as GetStdHandle gave it: null when the process has none
+};
+
+StdHandles stdHandles;
+
+}  // namespace
+
+Handle StdHandle(StdHandleId which) {
+  const int index = int(which);
+  if (!stdHandles.known[index]) {
+    stdHandles.handles[index] = win32::SeamHandle(GetStdHandle(stdHandleIds[index]));
+    stdHandles.known[index] = true;
+    if (which == StdHandleId::input) win32::StartInput(stdHandles.handles[index]);
+  }
+  return stdHandles.handles[index];
+}
+
+// Every byte or failure: a console, a file and a blocking pipe take the whole
+// block in one call.
+bool WriteBytes(Handle handle, const void* bytes, int32_t count, int32_t& written) {
+  DWORD done = 0;
+  const BOOL ok = WriteFile(NativeHandle(handle), bytes, DWORD(count), &done, nullptr);
+  written = int32_t(done);
+  return ok != FALSE;
+}
+
+bool ReadBytes(Handle handle, void* bytes, int32_t capacity, int32_t& read) {
+  DWORD done = 0;
+  const BOOL ok = ReadFile(NativeHandle(handle), bytes, DWORD(capacity), &done, nullptr);
+  read = int32_t(done);
+  // A pipe whose writer has gone reports it as an error: that is its end.
+  return ok != FALSE || GetLastError() == ERROR_BROKEN_PIPE;
+}
+
+bool IsCharacterDevice(Handle handle) {
+  return GetFileType(NativeHandle(handle)) == FILE_TYPE_CHAR;
+}
+
+bool CloseHandle(Handle handle) {
+  return ::CloseHandle(NativeHandle(handle)) != FALSE;
+}
+
+uint32_t LastError() {
+  return GetLastError();
+}
+
+}  // namespace platform
