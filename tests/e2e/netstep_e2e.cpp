@@ -50,6 +50,13 @@ LaunchOptions NetstepTest::Options(int cols, int rows) {
   return options;
 }
 
+Command NetstepTest::ConsoleProbe(const std::string& mode) {
+  if (!IsWindows()) return NativeCommand(NETSTEP_CONSOLE_PROBE, {mode});
+  const std::string exe = NETSTEP_WINDOWS_EXE;
+  const std::string probe = exe.substr(0, exe.rfind('/') + 1) + "netstep_console_probe.exe";
+  return WineCommand(probe, NETSTEP_WINE_PREFIX, {mode});
+}
+
 Session& NetstepTest::Start(int cols, int rows) {
   return Start(Options(cols, rows));
 }

@@ -47,6 +47,8 @@ class NetstepTest : public testing::TestWithParam<Target> {
 
   // The launch options for the target: the command, the terminal's size.
   LaunchOptions Options(int cols = 80, int rows = 25);
+  // The command of the target's probe with the console layer, failing as `mode` says.
+  Command ConsoleProbe(const std::string& mode);
 
   std::unique_ptr<Session> session_;
 };

@@ -72,6 +72,17 @@ TEST_P(TerminalTest, RestoredAfterACrashTheFaultFilterDoesNotTake) {
   EXPECT_TRUE(Restored());
 }
 
+TEST_P(TerminalTest, RestoredAfterAFatalFailureWithItsReport) {
+  LaunchOptions options = Options();
+  options.command = ConsoleProbe("divide");
+  session_ = std::make_unique<Session>(options);
+  EXPECT_EQ(s().WaitForExit(), ExitStatus::Code(200)) << s().Dump();
+  EXPECT_TRUE(s().ContainsText("probe running")) << s().Dump();
+  EXPECT_TRUE(s().ContainsText("Runtime error 200 at 0x")) << s().Dump();
+  EXPECT_TRUE(Restored());
+  EXPECT_FALSE(s().Keyboard().keypadApp);
+}
+
 TEST_P(TerminalTest, SuspendWithoutJobControlIsIgnored) {
   // The harness is no job-control shell: nobody could continue a stopped
   // netstep, so it goes on with the terminal as it has it.

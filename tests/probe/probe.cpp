@@ -1,11 +1,16 @@
 // A program built from the runtime alone, for the tests: the first argument
 // names the failure to cause, and the tests check the report and exit code.
+// Built with the console layer as its fourth module (NETSTEP_PROBE_CONSOLE),
+// it fails with the terminal taken, for the tests of the terminal's restoration.
 #include <unistd.h>
 
 #include <cstring>
 
 #include "runtime/program.h"
 #include "runtime/text_stream.h"
+#if NETSTEP_PROBE_CONSOLE
+#include "console/console_startup.h"
+#endif
 
 namespace {
 
@@ -65,6 +70,11 @@ volatile int recursionLimit = -1;
 
 void ProbeMain() {
   InitModules();
+#if NETSTEP_PROBE_CONSOLE
+  WriteText(0, standardOutput, "probe running");
+  WriteEnd(standardOutput);
+  CheckIo();
+#endif
   if (Is("write-input")) ProbeWriteToInput();
   if (Is("divide")) sink = ProbeDivide();
   if (Is("float-divide")) sink = ProbeFloatDivide();
@@ -83,6 +93,9 @@ const Module probeModules[moduleCount] = {
     {[] {
        Mark("I4");
        if (Is("stop-in-module-4")) StopProgram(1);
+#if NETSTEP_PROBE_CONSOLE
+       console::ConsoleStartup();
+#endif
      },
      [] { Mark("F4"); }},
 };
