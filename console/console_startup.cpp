@@ -4,7 +4,6 @@
 #include "console/console_startup.h"
 
 #include "console/console_state.h"
-#include "console/line_editor.h"
 #include "runtime/program.h"
 
 namespace console {

@@ -15,7 +15,6 @@ namespace platform::posix {
 struct TerminalSession {
   bool started;            // the tty is in raw mode and measured
   int outputFd;            // the console's output: standard output or /dev/tty
-  bool ownsOutputFd;       // outputFd was opened here
   bool inputIsTerminal;    // standard input is the terminal: keys come from it
   bool kittyPushed;        // the kitty keyboard flags were pushed and must be popped
   bool keypadApplication;  // application keypad mode was set and must be reset
