@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "console/console_startup.h"
 #include "console/console_state.h"
 #include "console/line_editor.h"
-#include "runtime/program.h"
 #include "runtime/text_stream.h"
 #include "tests/fake/fake_platform.h"
 
@@ -50,12 +48,7 @@ void QueueKeys(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
-  fake::Reset();
-  fake::UseConsole(int16_t(1 + data[0] % 40), int16_t(1 + data[1] % 12));
-  runtime::ioResult = 0;
-  console::consoleState = {};
-  runtime::runtimeModule.initialize();
-  console::ConsoleStartup();
+  fake::StartConsole(int16_t(1 + data[0] % 40), int16_t(1 + data[1] % 12));
   fake::state.onPause = [] {
     CheckLine();
     CheckWorkCursor();

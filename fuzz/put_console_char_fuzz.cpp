@@ -3,20 +3,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "console/console_startup.h"
 #include "console/console_state.h"
 #include "console/window.h"
-#include "runtime/program.h"
 #include "tests/fake/fake_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
-  fake::Reset();
-  fake::UseConsole(int16_t(1 + data[0] % 100), int16_t(1 + data[1] % 40), data[2]);
-  runtime::ioResult = 0;
-  console::consoleState = {};
-  runtime::runtimeModule.initialize();
-  console::ConsoleStartup();
+  fake::StartConsole(int16_t(1 + data[0] % 100), int16_t(1 + data[1] % 40), data[2]);
   console::ConsoleState& s = console::consoleState;
   console::PlaceCursor(data[3], data[3]);
   console::LoadWorkCursor(s.workColumn, s.workRow);

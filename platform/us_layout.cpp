@@ -207,4 +207,12 @@ int UsControlCharacter(uint16_t virtualKeyCode, bool withShift) {
   return -1;
 }
 
+bool RedirectedByteEvent(uint8_t byte, bool& afterReturn, InputEvent& event) {
+  const bool pairedLineFeed = byte == '\n' && afterReturn;
+  afterReturn = byte == '\r';
+  if (pairedLineFeed) return false;
+  event = UsKeyEvent(byte == '\n' ? '\r' : byte);
+  return true;
+}
+
 }  // namespace platform

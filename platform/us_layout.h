@@ -27,6 +27,11 @@ InputEvent UsKeyEvent(uint8_t byte);
 // '=' -> '+'); a character Shift does not change stands for itself.
 uint8_t UsShiftedCharacter(uint8_t character);
 
+// A byte of standard input that is not a console, as a key: LF and CR LF are
+// one Enter. `afterReturn` carries whether the previous byte was CR; false,
+// and no event, for the LF that completes a CR LF.
+bool RedirectedByteEvent(uint8_t byte, bool& afterReturn, InputEvent& event);
+
 // The character a US console reports for Ctrl with a key: Ctrl+letter 1..26,
 // Ctrl+[ \ ] 27..29, Ctrl+Shift+2 6 - 0, 30, 31, Ctrl+Enter 10, Ctrl+Backspace
 // 127, Ctrl+Esc 27, Ctrl+Space 32; -1 where Ctrl leaves the key without one.

@@ -319,10 +319,8 @@ bool DiscardByte(KeyDecoder& decoder, uint8_t byte) {
 
 // Standard input that is not a terminal: a byte is a key, LF and CR LF are Enter.
 void FeedKeyByte(KeyDecoder& decoder, uint8_t byte, InputQueue& queue) {
-  bool pairedLineFeed = byte == '\n' && decoder.afterReturn;
-  decoder.afterReturn = byte == '\r';
-  if (pairedLineFeed) return;
-  PushEvent(queue, UsKeyEvent(byte == '\n' ? '\r' : byte));
+  InputEvent event;
+  if (RedirectedByteEvent(byte, decoder.afterReturn, event)) PushEvent(queue, event);
 }
 
 void FeedByte(KeyDecoder& decoder, uint8_t byte, InputQueue& queue) {

@@ -44,12 +44,7 @@ bool Refill(ByteInput& input) {
 
 // False for the LF of a CR LF, which the CR's Enter already stands for.
 bool TakeByte(ByteInput& input) {
-  const uint8_t byte = input.bytes[input.next++];
-  const bool pairedLineFeed = byte == '\n' && input.afterReturn;
-  input.afterReturn = byte == '\r';
-  if (pairedLineFeed) return false;
-  input.event = UsKeyEvent(byte == '\n' ? '\r' : byte);
-  return true;
+  return RedirectedByteEvent(input.bytes[input.next++], input.afterReturn, input.event);
 }
 
 bool DeliverEnd(ByteInput& input) {

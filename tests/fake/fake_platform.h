@@ -61,10 +61,10 @@ struct FakeState {
 
   // Console input.
   std::deque<platform::InputEvent> inputEvents;
-  int pauses = 0;              // PauseForInput calls
-  int eventQueries = 0;        // PendingInputEvents calls
-  int starvedPauses = 0;       // consecutive pauses with no event waiting
-  int starvationLimit = 1000;  // then the fake takes the exit with code starvedExitCode
+  int pauses = 0;               // PauseForInput calls
+  int eventQueries = 0;         // PendingInputEvents calls
+  int starvedPauses = 0;        // consecutive pauses with no event waiting
+  int starvationLimit = 1000;   // then the fake takes the exit with code starvedExitCode
   void (*onPause)() = nullptr;  // called at every PauseForInput: a reader is about to check
 };
 
@@ -80,6 +80,11 @@ void Reset();
 // and text attribute are as given.
 void UseConsole(int16_t width, int16_t height, uint8_t attribute = 0x07,
                 platform::Coord cursor = {0, 0});
+
+// A fresh fake with that console, and the runtime's and the console layer's
+// start-up run on it as the program runs them; no calls recorded yet.
+void StartConsole(int16_t width, int16_t height, uint8_t attribute = 0x07, uint32_t platformId = 2,
+                  platform::Coord cursor = {0, 0});
 
 // The text of a screen row (unknown cells read as spaces).
 std::string ScreenRow(int row);

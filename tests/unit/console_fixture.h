@@ -17,14 +17,7 @@ class ConsoleTest : public testing::Test {
   // the program starts it: the runtime's module, then the console layer's.
   void StartConsole(int16_t width, int16_t height, uint32_t platformId = 2,
                     platform::Coord cursor = {0, 0}) {
-    fake::Reset();
-    fake::UseConsole(width, height, attribute, cursor);
-    fake::state.platformId = platformId;
-    runtime::ioResult = 0;
-    console::consoleState = {};
-    runtime::runtimeModule.initialize();
-    console::ConsoleStartup();
-    fake::ClearCalls();
+    fake::StartConsole(width, height, attribute, platformId, cursor);
   }
   void SetUp() override { StartConsole(10, 5); }
 
