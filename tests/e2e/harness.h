@@ -136,13 +136,21 @@ Command NativeCommand(std::string program, std::vector<std::string> args = {});
 Command WineCommand(const std::string& exe, const std::string& prefix,
                     std::vector<std::string> args = {});
 
+// 32-bit Wine's loader under qemu-i386 running the 32-bit `exe` (this kernel
+// runs no 32-bit code), with `trapShim` preloaded into it: the shared object
+// built from tests/wine32/trap_number_shim.cpp. The prefix must have been set
+// up with scripts/wine-prefix --wow64; Wine's own processes stay 64-bit.
+Command Wine32Command(const std::string& exe, const std::string& prefix,
+                      const std::string& trapShim, std::vector<std::string> args = {});
+
 // The wine64 loader's path, or "" when Wine is not installed.
 std::string FindWine64();
 
-// Runs `wineboot -i` quietly when `prefix` has not been set up yet (no system.reg;
-// takes seconds), then starts Wine's server and services outside any terminal so
-// that sessions start warm. True when the prefix is ready.
-bool PrepareWinePrefix(const std::string& prefix);
+// Sets `prefix` up with scripts/wine-prefix (`wow64`: for the 32-bit program
+// too) when it is not ready yet (takes seconds), then starts Wine's server and
+// services outside any terminal so that sessions start warm. True when the
+// prefix is ready.
+bool PrepareWinePrefix(const std::string& prefix, bool wow64 = false);
 
 struct LaunchOptions {
   Command command;

@@ -262,23 +262,38 @@ Command WineCommand(const std::string& exe, const std::string& prefix,
   return command;
 }
 
+// -L /: the i386 libraries are the host's own multiarch ones. -R: 3 GiB of
+// address space, as a 32-bit process has; with qemu's 4 GiB its own mappings
+// take the page Wine needs at 0x7ffe0000. WINELOADERNOEXEC: the loader would
+// start itself again, which takes a kernel that runs 32-bit code. LD_PRELOAD:
+// the trap numbers of fault signals.
+Command Wine32Command(const std::string& exe, const std::string& prefix,
+                      const std::string& trapShim, std::vector<std::string> args) {
+  Command command =
+      NativeCommand("qemu-i386", {"-L", "/", "-R", "0xc0000000", "-E", "WINELOADERNOEXEC=1", "-E",
+                                  "LD_PRELOAD=" + trapShim, "/usr/lib/wine/wine", exe});
+  for (std::string& arg : args) command.argv.push_back(std::move(arg));
+  command.setEnv = {{"WINEDEBUG", "-all"}, {"WINEPREFIX", prefix}};
+  command.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY"};
+  return command;
+}
+
 // Wine's services (services.exe, winedevice, plugplay, explorer) start with the
 // first program of a server and inherit its standard streams: started from a
 // session they would hold its pty open long after the program has ended. They
 // are started here, on /dev/null, with a server that stays 60 s after the last
 // program, so sessions also skip the second of Wine's cold start.
-bool PrepareWinePrefix(const std::string& prefix) {
-  const std::string registry = prefix + "/system.reg";
+bool PrepareWinePrefix(const std::string& prefix, bool wow64) {
+  const std::string quiet = " </dev/null >/dev/null 2>&1";
+  const std::string setUp = std::string(NETSTEP_WINE_PREFIX_SCRIPT) + (wow64 ? " --wow64 " : " ") +
+                            Quoted(prefix) + quiet;
+  if (std::system(setUp.c_str()) != 0) return false;
   const std::string env =
       "env -u DISPLAY -u WAYLAND_DISPLAY WINEDEBUG=-all WINEPREFIX=" + Quoted(prefix) + " ";
-  const std::string quiet = " </dev/null >/dev/null 2>&1";
-  std::string script = "mkdir -p " + Quoted(prefix) + quiet + "; ";
-  if (access(registry.c_str(), F_OK) != 0)  // wineserver -w: until the registry is written
-    script += env + "wineboot -i" + quiet + "; " + env + "wineserver -w" + quiet + "; ";
-  script +=
+  const std::string warm =
       env + "wineserver -p60" + quiet + "; " + env + Quoted(FindWine64()) + " cmd /c exit" + quiet;
-  [[maybe_unused]] const int rc = std::system(script.c_str());
-  return access(registry.c_str(), F_OK) == 0;
+  [[maybe_unused]] const int rc = std::system(warm.c_str());
+  return true;
 }
 
 }  // namespace e2e

@@ -12,11 +12,34 @@ constexpr char tableRows[8][15] = {"10000000 - 128", "11000000 - 192", "11100000
                                    "11110000 - 240", "11111000 - 248", "11111100 - 252",
                                    "11111110 - 254", "11111111 - 255"};
 
-// Wine starts in about a second when its prefix is fresh; the first start of
-// the suite also sets the prefix up, once.
-bool WineReady() {
-  static const bool ready = PrepareWinePrefix(NETSTEP_WINE_PREFIX);
-  return ready;
+// What differs between the two Windows programs: the build, its prefix, how
+// it is started and how long it may take.
+struct WindowsTarget {
+  std::string exe;  // "" when the build is not configured
+  std::string prefix;
+  bool wow64;      // the 32-bit program: 32-bit Wine's loader under qemu-i386
+  Millis timeout;  // for the screen conditions: Wine, and emulation, start slower
+};
+
+WindowsTarget Windows(Target target) {
+  if (target == Target::win64)
+    return {NETSTEP_WINDOWS_EXE, NETSTEP_WINE_PREFIX, false, Millis(15000)};
+  return {NETSTEP_WINDOWS32_EXE, NETSTEP_WINE32_PREFIX, true, Millis(30000)};
+}
+
+// The 32-bit command for `exe`, or the 64-bit one.
+Command WindowsCommand(const WindowsTarget& target, const std::string& exe,
+                       std::vector<std::string> args = {}) {
+  if (target.wow64) return Wine32Command(exe, target.prefix, NETSTEP_WINE32_TRAP_SHIM, args);
+  return WineCommand(exe, target.prefix, args);
+}
+
+// A prefix is set up once per run (seconds when it is new), then its server
+// and services are kept warm.
+bool WineReady(const WindowsTarget& target) {
+  static const bool ready64 = PrepareWinePrefix(NETSTEP_WINE_PREFIX);
+  static const bool ready32 = PrepareWinePrefix(NETSTEP_WINE32_PREFIX, true);
+  return target.wow64 ? ready32 : ready64;
 }
 
 // Until the cursor stands just after `prompt` at the start of its row.
@@ -30,11 +53,14 @@ bool WaitForPrompt(Session& session, const std::string& prompt) {
 }  // namespace
 
 std::string TargetName(const testing::TestParamInfo<Target>& info) {
-  return info.param == Target::native ? "Native" : "Wine";
+  constexpr const char* names[] = {"Native", "Win64", "Win32"};
+  return names[int(info.param)];
 }
 
 void PrintTo(Target target, std::ostream* out) {
-  *out << (target == Target::native ? "native" : "windows under Wine");
+  constexpr const char* names[] = {"native", "64-bit Windows under Wine",
+                                   "32-bit Windows under Wine under qemu-i386"};
+  *out << names[int(target)];
 }
 
 LaunchOptions NetstepTest::Options(int cols, int rows) {
@@ -42,8 +68,9 @@ LaunchOptions NetstepTest::Options(int cols, int rows) {
   options.cols = cols;
   options.rows = rows;
   if (IsWindows()) {
-    options.command = WineCommand(NETSTEP_WINDOWS_EXE, NETSTEP_WINE_PREFIX);
-    options.defaultTimeout = Millis(15000);
+    const WindowsTarget target = Windows(GetParam());
+    options.command = WindowsCommand(target, target.exe);
+    options.defaultTimeout = target.timeout;
   } else {
     options.command = NativeCommand(NETSTEP_BINARY);
   }
@@ -52,9 +79,10 @@ LaunchOptions NetstepTest::Options(int cols, int rows) {
 
 Command NetstepTest::ConsoleProbe(const std::string& mode) {
   if (!IsWindows()) return NativeCommand(NETSTEP_CONSOLE_PROBE, {mode});
-  const std::string exe = NETSTEP_WINDOWS_EXE;
-  const std::string probe = exe.substr(0, exe.rfind('/') + 1) + "netstep_console_probe.exe";
-  return WineCommand(probe, NETSTEP_WINE_PREFIX, {mode});
+  const WindowsTarget target = Windows(GetParam());
+  const std::string probe =
+      target.exe.substr(0, target.exe.rfind('/') + 1) + "netstep_console_probe.exe";
+  return WindowsCommand(target, probe, {mode});
 }
 
 Session& NetstepTest::Start(int cols, int rows) {
@@ -63,10 +91,11 @@ Session& NetstepTest::Start(int cols, int rows) {
 
 void NetstepTest::SetUp() {
   if (!IsWindows()) return;
-  if (std::string(NETSTEP_WINDOWS_EXE).empty()) {
-    GTEST_SKIP() << "the Windows build is not configured (NETSTEP_WINDOWS_EXE)";
+  const WindowsTarget target = Windows(GetParam());
+  if (target.exe.empty()) {
+    GTEST_SKIP() << "the " << testing::PrintToString(GetParam()) << " build is not configured";
   }
-  ASSERT_TRUE(WineReady()) << "the Wine prefix could not be set up: " << NETSTEP_WINE_PREFIX;
+  ASSERT_TRUE(WineReady(target)) << "the Wine prefix could not be set up: " << target.prefix;
 }
 
 Session& NetstepTest::Start(LaunchOptions options) {

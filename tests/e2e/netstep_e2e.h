@@ -1,6 +1,7 @@
 // The fixture of the end-to-end suite: netstep started on a pseudo-terminal,
-// natively or (the Windows build) under Wine, with helpers for the screens of
-// a task.
+// natively, as the 64-bit Windows program under Wine, or as the 32-bit one
+// under 32-bit Wine emulated by qemu-i386, with helpers for the screens of a
+// task.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,23 +14,22 @@
 
 namespace e2e {
 
-enum class Target { native, windows };
+enum class Target { native, win64, win32 };
 
 std::string TargetName(const testing::TestParamInfo<Target>& info);
 void PrintTo(Target target, std::ostream* out);
 
 class NetstepTest : public testing::TestWithParam<Target> {
  protected:
-  // The Windows target needs the Windows build: without it the test is
+  // A Windows target needs its Windows build: without it the test is
   // skipped, saying so.
   void SetUp() override;
 
-  // Starts netstep; the Windows target skips the test when no Windows build is
-  // configured. Returns once the first prompt is on the screen.
+  // Starts netstep. Returns once the first prompt is on the screen.
   Session& Start(LaunchOptions options = {});
   Session& Start(int cols, int rows);
 
-  bool IsWindows() const { return GetParam() == Target::windows; }
+  bool IsWindows() const { return GetParam() != Target::native; }
   Session& s() { return *session_; }
 
   // Types a line and Enter, and waits until the echo has reached the screen.
@@ -73,10 +73,12 @@ inline constexpr char newTaskPrompt[] = "New Task Y/N  -  Y";
 
 }  // namespace e2e
 
-// Skips the test on the Windows target, saying why Wine cannot show it.
+// Skips the test on the Windows targets, saying why Wine cannot show it.
 #define NETSTEP_NATIVE_ONLY(why) \
   if (IsWindows()) GTEST_SKIP() << "not shown under Wine: " << why
 
-#define NETSTEP_TARGETS(Suite) \
-  INSTANTIATE_TEST_SUITE_P(    \
-      Targets, Suite, testing::Values(e2e::Target::native, e2e::Target::windows), e2e::TargetName)
+#define NETSTEP_TARGETS(Suite)                                                      \
+  INSTANTIATE_TEST_SUITE_P(                                                         \
+      Targets, Suite,                                                               \
+      testing::Values(e2e::Target::native, e2e::Target::win64, e2e::Target::win32), \
+      e2e::TargetName)

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/harness.h"
+
 namespace {
 
 struct ProbeRun {
@@ -38,23 +40,14 @@ std::string WithoutSanitizerNotes(std::string text) {
   return std::regex_replace(text, note, "");
 }
 
+// The probe's command line: the native probe, or a Windows one under Wine.
+e2e::Command NativeProbe(const char* mode) {
+  return e2e::NativeCommand(NETSTEP_PROBE, {mode});
+}
+
 // Runs the probe; with `onTerminal` its standard output is a pseudo-terminal
 // in raw mode (a character device), else a pipe.
-// The probe's command line: the native probe, or the Windows one under Wine.
-struct ProbeCommand {
-  std::vector<std::string> argv;
-  bool underWine = false;
-};
-
-ProbeCommand NativeProbe(const char* mode) {
-  return {{NETSTEP_PROBE, mode}, false};
-}
-
-ProbeCommand WindowsProbe(const char* mode) {
-  return {{NETSTEP_WINE64, NETSTEP_WINDOWS_PROBE, mode}, true};
-}
-
-ProbeRun RunProbe(const ProbeCommand& command, bool onTerminal = false) {
+ProbeRun RunProbe(const e2e::Command& command, bool onTerminal = false) {
   int outRead, outWrite, errPipe[2];
   if (onTerminal) {
     termios raw;
@@ -73,12 +66,8 @@ ProbeRun RunProbe(const ProbeCommand& command, bool onTerminal = false) {
     dup2(errPipe[1], STDERR_FILENO);
     const int null = open("/dev/null", O_RDONLY);
     dup2(null, STDIN_FILENO);
-    if (command.underWine) {
-      setenv("WINEPREFIX", NETSTEP_WINE_PREFIX, 1);
-      setenv("WINEDEBUG", "-all", 1);
-      unsetenv("DISPLAY");
-      unsetenv("WAYLAND_DISPLAY");
-    }
+    for (const auto& [name, value] : command.setEnv) setenv(name.c_str(), value.c_str(), 1);
+    for (const std::string& name : command.unsetEnv) unsetenv(name.c_str());
     std::vector<char*> argv;
     for (const std::string& arg : command.argv) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -104,16 +93,27 @@ int CountLines(const std::string& text) {
   return lines;
 }
 
-// The function that holds a code address, by the debug information.
-std::string FunctionAt(const std::string& hexAddress, bool windows = false) {
+// A probe's debug information: addr2line for its machine and the program.
+struct Symbols {
+  std::string addr2line;
+  std::string program;
+};
+
+const Symbols nativeSymbols = {"addr2line", NETSTEP_PROBE};
+
+// The function whose code holds a code address, by the debug information;
+// for code inlined into a function, that function.
+std::string FunctionAt(const std::string& hexAddress, const Symbols& symbols = nativeSymbols) {
   const std::string command =
-      windows ? "x86_64-w64-mingw32-addr2line -f -C -e " NETSTEP_WINDOWS_PROBE " 0x" + hexAddress
-              : "addr2line -f -C -e " NETSTEP_PROBE " 0x" + hexAddress;
+      symbols.addr2line + " -f -i -C -e " + symbols.program + " 0x" + hexAddress;
   FILE* pipe = popen(command.c_str(), "r");
-  char line[512] = {};
-  if (pipe == nullptr || fgets(line, sizeof line, pipe) == nullptr) line[0] = 0;
+  std::string name;
+  char line[512];
+  // Pairs of lines, function and place, from the innermost inlined call out.
+  for (bool isName = true; pipe && fgets(line, sizeof line, pipe); isName = !isName) {
+    if (isName) name = line;
+  }
   if (pipe != nullptr) pclose(pipe);
-  std::string name = line;
   while (!name.empty() && name.back() == '\n') name.pop_back();
   return name;
 }
@@ -199,22 +199,147 @@ TEST(Probe, BackTraceDepthDependsOnTheDevice) {
   EXPECT_EQ(CountLines(toTerminal.out), 2 + 9 + 1);
 }
 
-TEST(Probe, WindowsBuildUnderWineReportsTheSame) {
-  if (std::string(NETSTEP_WINDOWS_PROBE).empty()) {
-    GTEST_SKIP() << "the Windows build of the probe is not configured (NETSTEP_WINDOWS_PROBE)";
+// ---- The Windows programs ---------------------------------------------------------------
+
+// The 64-bit probe under Wine, or the 32-bit one through 32-bit Wine's loader
+// under qemu-i386.
+struct WindowsProbe {
+  const char* name;
+  std::string program;  // "" when that build is not configured
+  std::string prefix;
+  bool wow64;
+  Symbols symbols;
+};
+
+void PrintTo(const WindowsProbe& probe, std::ostream* out) {
+  *out << probe.name;
+}
+
+const WindowsProbe windowsProbes[] = {
+    {"Win64",
+     NETSTEP_WINDOWS_PROBE,
+     NETSTEP_WINE_PREFIX,
+     false,
+     {"x86_64-w64-mingw32-addr2line", NETSTEP_WINDOWS_PROBE}},
+    {"Win32",
+     NETSTEP_WINDOWS32_PROBE,
+     NETSTEP_WINE32_PREFIX,
+     true,
+     {"i686-w64-mingw32-addr2line", NETSTEP_WINDOWS32_PROBE}},
+};
+
+class WindowsProbeTest : public testing::TestWithParam<WindowsProbe> {
+ protected:
+  void SetUp() override {
+    if (GetParam().program.empty()) {
+      GTEST_SKIP() << "the " << GetParam().name << " probe is not configured";
+    }
+    ASSERT_TRUE(e2e::PrepareWinePrefix(GetParam().prefix, GetParam().wow64));
   }
+  static e2e::Command Probe(const char* mode) {
+    const WindowsProbe& probe = GetParam();
+    if (probe.wow64) {
+      return e2e::Wine32Command(probe.program, probe.prefix, NETSTEP_WINE32_TRAP_SHIM, {mode});
+    }
+    return e2e::WineCommand(probe.program, probe.prefix, {mode});
+  }
+  // The report's frame lines as the functions that hold them.
+  static std::vector<std::string> Chain(const ProbeRun& run) {
+    std::vector<std::string> chain;
+    for (const std::string& address : FrameAddresses(run.out)) {
+      chain.push_back(FunctionAt(address, GetParam().symbols));
+    }
+    return chain;
+  }
+};
+
+INSTANTIATE_TEST_SUITE_P(Builds, WindowsProbeTest, testing::ValuesIn(windowsProbes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(WindowsProbeTest, FailuresReportTheirNumberAndPlace) {
   const FailureCase cases[] = {
       {"write-input", 105, "ProbeWriteToInput"},
       {"divide", 200, "ProbeDivide"},
       {"null-read", 216, "ProbeNullRead"},
+      {"recurse", 202, "ProbeRecurse"},
+      {"raise", 204, "ProbeMain"},
   };
   for (const FailureCase& c : cases) {
     SCOPED_TRACE(c.mode);
-    const ProbeRun run = RunProbe(WindowsProbe(c.mode));
+    const ProbeRun run = RunProbe(Probe(c.mode));
     const std::string address = CheckReport(run, c.number);
-    EXPECT_NE(FunctionAt(address, true).find(c.function), std::string::npos)
-        << FunctionAt(address, true);
+    EXPECT_NE(FunctionAt(address, GetParam().symbols).find(c.function), std::string::npos)
+        << FunctionAt(address, GetParam().symbols);
+    EXPECT_EQ(run.err, "I2I3I4F4F3F2F1");
   }
+}
+
+// The 32-bit program keeps the usual chain of frame links: every line of the
+// back-trace names the next function out on the active calls, up to the main
+// program. (The 64-bit build's chain breaks past its first frames, so only
+// the first line of its report is checked.)
+TEST_P(WindowsProbeTest, BackTraceFollowsTheActiveCalls) {
+  if (!GetParam().wow64)
+    GTEST_SKIP() << "GCC's Win64 frame layout breaks the chain of links past its first frames";
+  struct ChainCase {
+    const char* mode;
+    int number;
+    std::vector<std::string> functions;  // the lines after the first, from the failing one out
+  };
+  const std::string end = "CallWithFrameChainEnd";
+  const ChainCase cases[] = {
+      {"write-input", 105, {"ProbeWriteToInput", "ProbeMain", end}},
+      {"divide", 200, {"ProbeDivide", "ProbeMain", end}},
+      {"null-read", 216, {"ProbeNullRead", "ProbeMain", end}},
+      {"raise", 204, {"ProbeMain", end}},
+  };
+  for (const ChainCase& c : cases) {
+    SCOPED_TRACE(c.mode);
+    const ProbeRun run = RunProbe(Probe(c.mode));
+    CheckReport(run, c.number);
+    const std::vector<std::string> chain = Chain(run);
+    ASSERT_EQ(chain.size(), c.functions.size()) << run.out;
+    for (size_t i = 0; i < chain.size(); ++i) {
+      EXPECT_NE(chain[i].find(c.functions[i]), std::string::npos) << i << ": " << chain[i];
+    }
+  }
+}
+
+// Deep chains end at the limits: 257 frames to a pipe, 9 to a terminal; a
+// stack overflow's chain stays inside the stack.
+TEST_P(WindowsProbeTest, BackTraceDepthDependsOnTheDevice) {
+  if (!GetParam().wow64)
+    GTEST_SKIP() << "GCC's Win64 frame layout breaks the chain of links past its first frames";
+  const ProbeRun toPipe = RunProbe(Probe("nest"));
+  CheckReport(toPipe, 105);
+  EXPECT_EQ(CountLines(toPipe.out), 2 + 257 + 1);
+  const std::vector<std::string> chain = Chain(toPipe);
+  for (size_t i = 1; i < chain.size(); ++i) {
+    EXPECT_NE(chain[i].find("ProbeNest"), std::string::npos) << i << ": " << chain[i];
+  }
+
+  // Wine's console draws on the terminal: it hides the cursor while it writes.
+  ProbeRun toTerminal = RunProbe(Probe("nest"), true);
+  toTerminal.out = std::regex_replace(toTerminal.out, std::regex("\x1b\\[\\?25[hl]"), "");
+  CheckReport(toTerminal, 105);
+  EXPECT_EQ(CountLines(toTerminal.out), 2 + 9 + 1);
+
+  const ProbeRun overflow = RunProbe(Probe("recurse"));
+  CheckReport(overflow, 202);
+  EXPECT_EQ(CountLines(overflow.out), 2 + 257 + 1);
+  for (const std::string& function : Chain(overflow)) {
+    EXPECT_NE(function.find("ProbeRecurse"), std::string::npos) << function;
+  }
+}
+
+TEST_P(WindowsProbeTest, FloatingPointDivisionByZero) {
+  if (GetParam().wow64) {
+    GTEST_SKIP() << "qemu-i386 does not raise the x87's unmasked exceptions: the division "
+                    "gives infinity";
+  }
+  const ProbeRun run = RunProbe(Probe("float-divide"));
+  const std::string address = CheckReport(run, 200);
+  EXPECT_NE(FunctionAt(address, GetParam().symbols).find("ProbeFloatDivide"), std::string::npos);
 }
 
 }  // namespace
