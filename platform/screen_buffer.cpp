@@ -1,9 +1,10 @@
 // The in-memory screen buffer and the console's cell write, fill and rectangle
-// scroll over it. Rectangles are inclusive on all sides, as the console's are;
-// the arithmetic runs in int so that far-off rectangles cannot overflow.
+// scroll over it.
 #include "platform/screen_buffer.h"
 
 #include <new>
+
+#include "platform/scroll_geometry.h"
 
 namespace platform {
 
@@ -11,58 +12,12 @@ namespace {
 
 constexpr ScreenCell unknownCell = {' ', 0x07, false};
 
-struct Box {
-  int left, top, right, bottom;  // inclusive
-};
-
-Box BoxOf(const Rect& rect) {
-  return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
 Box BufferBox(const ScreenBuffer& buffer) {
   return {0, 0, buffer.width - 1, buffer.height - 1};
 }
 
-Box Intersect(Box a, Box b) {
-  return {a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
-          a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
-}
-
-bool IsEmpty(Box box) {
-  return box.left > box.right || box.top > box.bottom;
-}
-
-bool Contains(Box box, int x, int y) {
-  return x >= box.left && x <= box.right && y >= box.top && y <= box.bottom;
-}
-
-Box Shifted(Box box, int dx, int dy) {
-  return {box.left + dx, box.top + dy, box.right + dx, box.bottom + dy};
-}
-
-bool SameBox(Box a, Box b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 ScreenCell& CellAt(ScreenBuffer& buffer, int x, int y) {
   return buffer.cells[y * buffer.width + x];
-}
-
-// One scroll call with every rectangle clipped to the buffer: the source
-// moves by (dx, dy).
-struct ClippedScroll {
-  Box source;
-  Box clip;
-  int dx, dy;
-};
-
-ClippedScroll ClipScroll(const ScreenBuffer& buffer, const Rect& scroll, const Rect* clip,
-                         Coord destination) {
-  const Box whole = BufferBox(buffer);
-  const Box source = Intersect(BoxOf(scroll), whole);
-  const Box clipBox = clip ? Intersect(BoxOf(*clip), whole) : whole;
-  // The destination keeps its place relative to what remains of `scroll`.
-  return {source, clipBox, destination.x - scroll.left, destination.y - scroll.top};
 }
 
 // Moves every destination cell inside the clip, visiting cells in the order
@@ -93,9 +48,8 @@ void FillVacated(ScreenBuffer& buffer, const ClippedScroll& s, Cell fill) {
   }
 }
 
-int WholeBufferScrollUp(const ScreenBuffer& buffer, const ClippedScroll& s) {
-  const Box whole = BufferBox(buffer);
-  const bool covers = SameBox(s.source, whole) && SameBox(s.clip, whole);
+int WholeBufferScrollUp(const ClippedScroll& s) {
+  const bool covers = SameBox(s.source, s.whole) && SameBox(s.clip, s.whole);
   return covers && s.dx == 0 && s.dy < 0 ? -s.dy : 0;
 }
 
@@ -145,11 +99,11 @@ void FillScreenCell(ScreenBuffer& buffer, Coord position, Cell cell) {
 
 int ScrollScreenCells(ScreenBuffer& buffer, const Rect& scroll, const Rect* clip, Coord destination,
                       Cell fill) {
-  const ClippedScroll s = ClipScroll(buffer, scroll, clip, destination);
+  const ClippedScroll s = ClipScroll({buffer.width, buffer.height}, scroll, clip, destination);
   if (IsEmpty(s.source) || IsEmpty(s.clip)) return 0;
   MoveCells(buffer, s);
   FillVacated(buffer, s, fill);
-  return WholeBufferScrollUp(buffer, s);
+  return WholeBufferScrollUp(s);
 }
 
 }  // namespace platform

@@ -1,43 +1,13 @@
 // The rectangle scroll as a scroll inside the screen buffer plus fills: source
 // cells that would land outside the buffer are left out of the scroll, and
-// every vacated cell inside the clip is listed for the fill. Arithmetic in int,
-// so that far-off rectangles cannot overflow.
+// every vacated cell inside the clip is listed for the fill.
 #include "platform/win32/scroll_plan.h"
+
+#include "platform/scroll_geometry.h"
 
 namespace platform::win32 {
 
 namespace {
-
-struct Box {
-  int left, top, right, bottom;  // inclusive
-};
-
-Box BoxOf(const Rect& rect) {
-  return {rect.left, rect.top, rect.right, rect.bottom};
-}
-
-Rect RectOf(const Box& box) {
-  return {int16_t(box.left), int16_t(box.top), int16_t(box.right), int16_t(box.bottom)};
-}
-
-int Max(int a, int b) {
-  return a > b ? a : b;
-}
-int Min(int a, int b) {
-  return a < b ? a : b;
-}
-
-Box Intersect(const Box& a, const Box& b) {
-  return {Max(a.left, b.left), Max(a.top, b.top), Min(a.right, b.right), Min(a.bottom, b.bottom)};
-}
-
-bool IsEmpty(const Box& box) {
-  return box.left > box.right || box.top > box.bottom;
-}
-
-Box Shifted(const Box& box, int dx, int dy) {
-  return {box.left + dx, box.top + dy, box.right + dx, box.bottom + dy};
-}
 
 void AddFill(ScrollPlan& plan, const Box& box) {
   if (!IsEmpty(box)) plan.fills[plan.fillCount++] = RectOf(box);
@@ -59,22 +29,18 @@ void AddDifference(ScrollPlan& plan, const Box& area, const Box& hole) {
 ScrollPlan PlanScrollInsideBuffer(Coord bufferSize, const Rect& scroll, const Rect* clip,
                                   Coord destination) {
   ScrollPlan plan = {};
-  const Box whole = {0, 0, bufferSize.x - 1, bufferSize.y - 1};
-  const Box source = Intersect(BoxOf(scroll), whole);
-  const Box clipBox = clip != nullptr ? Intersect(BoxOf(*clip), whole) : whole;
-  if (IsEmpty(source) || IsEmpty(clipBox)) return plan;
-  const int dx = destination.x - scroll.left;
-  const int dy = destination.y - scroll.top;
+  const ClippedScroll s = ClipScroll(bufferSize, scroll, clip, destination);
+  if (IsEmpty(s.source) || IsEmpty(s.clip)) return plan;
   // The source cells whose destination lies inside the buffer; the rest of
   // the source would land nowhere.
-  const Box landing = Intersect(source, Shifted(whole, -dx, -dy));
-  plan.clip = RectOf(clipBox);
+  const Box landing = Intersect(s.source, Shifted(s.whole, -s.dx, -s.dy));
+  plan.clip = RectOf(s.clip);
   if (!IsEmpty(landing)) {
     plan.move = true;
     plan.source = RectOf(landing);
-    plan.destination = {int16_t(landing.left + dx), int16_t(landing.top + dy)};
+    plan.destination = {int16_t(landing.left + s.dx), int16_t(landing.top + s.dy)};
   }
-  AddDifference(plan, Intersect(source, clipBox), Shifted(source, dx, dy));
+  AddDifference(plan, Intersect(s.source, s.clip), Shifted(s.source, s.dx, s.dy));
   return plan;
 }
 
