@@ -1,10 +1,12 @@
 // EditLine: keys from WaitKey, echo through PutConsoleChar at the work cursor,
 // the line edited in place in the stream's buffer. Typing overwrites; Left,
 // Right, Home and End move; Backspace removes only at the end of the line;
-// Esc and Ctrl+Y clear the line; Enter ends it wherever the cursor stands.
-// A line longer than the window is wide wraps onto the next rows; moving back
-// over such a wrap takes the echo to the end of the row above, so the screen
-// always shows the line as the buffer holds it.
+// Esc and Ctrl+Y clear the line; Enter takes the whole line wherever the
+// cursor stands. Every byte the line holds shows as one cell: a key whose echo
+// would take none (a bell, a line feed) is dropped. A line longer than the
+// window is wide wraps onto the next rows; moving back over such a wrap takes
+// the echo to the end of the row above, so the screen always shows the line as
+// the buffer holds it.
 #include "console/line_editor.h"
 
 #include "console/console_state.h"
@@ -59,6 +61,10 @@ void MoveRight(TextStream& line) {
   ++line.bufferPos;
 }
 
+void MoveToEnd(TextStream& line) {
+  while (line.bufferPos < line.bufferEnd) MoveRight(line);
+}
+
 void ExtendedKey(TextStream& line, uint8_t code) {
   switch (code) {
     case extHome:
@@ -71,7 +77,7 @@ void ExtendedKey(TextStream& line, uint8_t code) {
       MoveRight(line);
       break;
     case extEnd:
-      while (line.bufferPos < line.bufferEnd) MoveRight(line);
+      MoveToEnd(line);
       break;
     default:  // every other key without a character does nothing
       break;
@@ -81,18 +87,23 @@ void ExtendedKey(TextStream& line, uint8_t code) {
 // The echo goes to the end of the line first, so that erasing from there
 // blanks the line's own cells and nothing before it.
 void ClearLine(TextStream& line) {
-  while (line.bufferPos < line.bufferEnd) MoveRight(line);
+  MoveToEnd(line);
   while (line.bufferEnd > 0) EraseLastChar(line);
 }
 
-// A full line drops further bytes without echo; CR LF always still fit.
+// A full line drops further bytes without echo; CR LF always still fit. A
+// byte whose echo would take no cell is dropped the same way, or the erasing
+// keys would work that many cells off the line.
 void TypeByte(TextStream& line, uint8_t c) {
-  if (line.bufferPos >= line.bufferSize - 2) return;
+  if (line.bufferPos >= line.bufferSize - 2 || !TakesOneCell(c)) return;
   line.bufferRef[line.bufferPos++] = char(c);
   Echo(c);
 }
 
+// CR LF from the line's end, so that what follows starts below the line's
+// last row, not over its continuation.
 void EndLine(TextStream& line) {
+  MoveToEnd(line);
   Echo('\r');
   Echo('\n');
   line.bufferRef[line.bufferEnd] = '\r';

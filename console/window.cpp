@@ -47,6 +47,23 @@ void ClearByThreeScrolls(const platform::Rect& window) {
   }
 }
 
+// The control characters that take no cell.
+void MoveWorkCursor(uint8_t c) {
+  switch (c) {
+    case backspace:
+      if (state.workColumn > state.windowLeft) --state.workColumn;
+      break;
+    case lineFeed:
+      ++state.workRow;
+      break;
+    case carriageReturn:
+      state.workColumn = state.windowLeft;
+      break;
+    default:  // the bell: nothing at all
+      break;
+  }
+}
+
 }  // namespace
 
 void ClearWindow() {
@@ -79,23 +96,13 @@ void LoadWorkCursor(int32_t& column, int32_t& row) {
 }
 
 void PutConsoleChar(uint8_t c) {
-  switch (c) {
-    case bell:
-      break;
-    case backspace:
-      if (state.workColumn > state.windowLeft) --state.workColumn;
-      break;
-    case lineFeed:
-      ++state.workRow;
-      break;
-    case carriageReturn:
-      state.workColumn = state.windowLeft;
-      break;
-    default:
-      platform::WriteCell(state.outputHandle,
-                          {int16_t(state.workColumn - 1), int16_t(state.workRow - 1)},
-                          {c, state.textAttribute});
-      ++state.workColumn;
+  if (TakesOneCell(c)) {
+    platform::WriteCell(state.outputHandle,
+                        {int16_t(state.workColumn - 1), int16_t(state.workRow - 1)},
+                        {c, state.textAttribute});
+    ++state.workColumn;
+  } else {
+    MoveWorkCursor(c);
   }
   if (state.workColumn > state.windowRight) {
     state.workColumn = state.windowLeft;
@@ -105,6 +112,10 @@ void PutConsoleChar(uint8_t c) {
     DropWindowLine(1);
     --state.workRow;
   }
+}
+
+bool TakesOneCell(uint8_t c) {
+  return c != bell && c != backspace && c != lineFeed && c != carriageReturn;
 }
 
 void DropWindowLine(int32_t row) {

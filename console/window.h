@@ -26,6 +26,10 @@ void LoadWorkCursor(int32_t& column, int32_t& row);
 // Wraps as soon as the last column is written; scrolls below the bottom row.
 void PutConsoleChar(uint8_t c);
 
+// Whether PutConsoleChar shows `c` as one cell (every byte but the bell,
+// backspace, line feed and carriage return, which only move the cursor).
+bool TakesOneCell(uint8_t c);
+
 // Removes a window row (1-based): the rows below move up one, the bottom row
 // becomes blank, the rows above stay.
 void DropWindowLine(int32_t row);

@@ -1,6 +1,9 @@
 // The line editor driven by arbitrary keys on a small console: before every
 // key the edit position and the line's length stay within the line's
-// capacity, and every delivered line ends in CR LF.
+// capacity, and every delivered line ends in CR LF. While the window has not
+// scrolled under a line, the screen shows the line cell for cell from where it
+// started, the cursor stands at the edit position, and Enter leaves the cursor
+// at the start of the row below the line.
 #include <cstdint>
 #include <cstdlib>
 
@@ -17,6 +20,45 @@ void CheckLine() {
   const runtime::TextStream& line = standardInput;
   if (line.bufferPos < 0 || line.bufferPos > line.bufferEnd) std::abort();
   if (line.bufferEnd > line.bufferSize - 2) std::abort();
+}
+
+// Where the line being edited started: the cell the echo began at, counted
+// row by row from the top-left cell.
+int lineStart = 0;
+
+int CellIndex(int column, int row) {
+  return (row - 1) * console::consoleState.windowRight + column - 1;
+}
+
+bool ScrolledSinceLineStart() {
+  return fake::CountCalls(fake::ConsoleCall::scrollCells) > 0;
+}
+
+void StartLine() {
+  const console::ConsoleState& s = console::consoleState;
+  lineStart = CellIndex(s.cursorColumn + 1, s.cursorRow + 1);
+  fake::ClearCalls();
+}
+
+void CheckEcho() {
+  if (ScrolledSinceLineStart()) return;
+  const console::ConsoleState& s = console::consoleState;
+  const runtime::TextStream& line = standardInput;
+  if (CellIndex(s.workColumn, s.workRow) != lineStart + line.bufferPos) std::abort();
+  for (int i = 0; i < line.bufferEnd; ++i) {
+    const int cell = lineStart + i;
+    const platform::ScreenCell& shown =
+        platform::ScreenCellAt(fake::screen, cell % s.windowRight, cell / s.windowRight);
+    if (shown.character != uint8_t(line.ownBuffer[i])) std::abort();
+  }
+}
+
+void CheckEndOfLine() {
+  if (ScrolledSinceLineStart()) return;
+  const console::ConsoleState& s = console::consoleState;
+  const int typed = standardInput.bufferEnd - 2;
+  const int rowBelow = (lineStart + typed) / s.windowRight + 1;
+  if (s.cursorColumn != 0 || s.cursorRow != rowBelow) std::abort();
 }
 
 void CheckWorkCursor() {
@@ -52,17 +94,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake::state.onPause = [] {
     CheckLine();
     CheckWorkCursor();
+    CheckEcho();
   };
   fake::state.starvationLimit = 0;  // the queue empty: the run is over
   QueueKeys(data + 2, size - 2);
   fake::TakesExit([] {
     for (;;) {
+      StartLine();
       console::EditLine(standardInput);
       const int end = standardInput.bufferEnd;
       if (end < 2 || standardInput.ownBuffer[end - 2] != '\r' ||
           standardInput.ownBuffer[end - 1] != '\n') {
         std::abort();
       }
+      CheckEndOfLine();
     }
   });
   return 0;

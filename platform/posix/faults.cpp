@@ -9,7 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/process_internal.h"
-#include "platform/posix/terminal.h"
+#include "platform/posix/terminal_undo.h"
 
 namespace platform {
 

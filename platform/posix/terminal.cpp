@@ -1,9 +1,12 @@
-// The terminal session: raw mode set with TCSANOW (type-ahead survives), one
-// batch of start-up queries (CSI 6n cursor position, CSI ? u kitty keyboard
-// flags, CSI c device attributes as the terminator), the kitty flags pushed
-// (CSI > 31 u) only when the terminal knows them, application keypad (ESC =),
-// and one undo for all of it on every way out: normal exit, fatal signals,
-// suspension (SIGTSTP, re-entered with a repaint on SIGCONT).
+// The terminal session: measured and its memory had before anything on the
+// terminal changes; raw mode set with TCSANOW (type-ahead survives), one batch
+// of start-up queries (CSI 6n cursor position, CSI ? u kitty keyboard flags,
+// CSI c device attributes as the terminator), the kitty flags pushed
+// (CSI > 31 u, popped with CSI < u) only when the terminal knows them,
+// application keypad (ESC =, undone with ESC >), colours reset with SGR 0 at
+// the end. Every change goes through the undo record (terminal_undo.h), which
+// undoes them on every way out: normal exit, failed start-up, fatal signals,
+// suspension (SIGTSTP, made again with a repaint on SIGCONT).
 #include "platform/posix/terminal.h"
 
 #include <fcntl.h>
@@ -15,8 +18,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <cstdint>
 #include <iterator>
+
+#include "platform/posix/terminal_undo.h"
+#include "platform/posix/write_all.h"
 
 namespace platform::posix {
 
@@ -34,36 +40,11 @@ constexpr char kittyPush[] = "\x1b[>31u";
 constexpr char kittyPop[] = "\x1b[<u";
 constexpr char keypadApplication[] = "\x1b=";
 constexpr char keypadNormal[] = "\x1b>";
+constexpr char noBytes[] = "";
 constexpr char attributesReset[] = "\x1b[0m";
-
-// What the restoration needs, prepared beforehand so that a signal handler
-// only writes bytes and sets the terminal's settings.
-termios savedSettings;
-int settingsFd = -1;
-volatile sig_atomic_t rawActive = 0;
-char restoreBytes[32];
-int restoreLength = 0;
-char reenterBytes[32];
-int reenterLength = 0;
 
 volatile sig_atomic_t resizePending = 0;
 volatile sig_atomic_t repaintPending = 0;
-
-void WriteAll(int fd, const char* bytes, int count) {
-  while (count > 0) {
-    const ssize_t n = write(fd, bytes, size_t(count));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes += n;
-    count -= int(n);
-  }
-}
-
-void Append(char* buffer, int& length, const char* text) {
-  const int n = int(std::strlen(text));
-  std::memcpy(buffer + length, text, size_t(n));
-  length += n;
-}
 
 void SinkToTerminal(void*, const char* bytes, int32_t count) {
   WriteAll(session.outputFd, bytes, count);
@@ -82,17 +63,29 @@ termios RawSettings(termios settings) {
   return settings;
 }
 
-void EnterRawMode() {
-  const termios raw = RawSettings(savedSettings);
-  tcsetattr(settingsFd, TCSANOW, &raw);
-  rawActive = 1;
-}
-
-void MeasureTerminal(int fd, int16_t& width, int16_t& height) {
+// The terminal's size in cells; 80 x 25 when it reports none. The sides may
+// exceed what the screen buffer's 16-bit coordinates can hold.
+void MeasureTerminal(int fd, int& width, int& height) {
   winsize size = {};
   const bool known = ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0;
-  width = known ? int16_t(size.ws_col) : fallbackWidth;
-  height = known ? int16_t(size.ws_row) : fallbackHeight;
+  width = known ? size.ws_col : fallbackWidth;
+  height = known ? size.ws_row : fallbackHeight;
+}
+
+int16_t ClippedSide(int side) {
+  return side > INT16_MAX ? int16_t(INT16_MAX) : int16_t(side);
+}
+
+// The screen buffer and the renderer for the terminal's size. A side beyond
+// the buffer's 16-bit coordinates is refused, as is memory that cannot be had.
+bool PrepareScreen(int fd) {
+  int width, height;
+  MeasureTerminal(fd, width, height);
+  if (width > INT16_MAX || height > INT16_MAX) return false;
+  if (!InitScreenBuffer(session.model, int16_t(width), int16_t(height))) return false;
+  session.model.attribute = defaultAttribute;
+  return InitRenderer(session.renderer, session.model, int16_t(width), int16_t(height),
+                      {SinkToTerminal, nullptr});
 }
 
 // Keys typed before raw mode went through the terminal's line discipline,
@@ -154,22 +147,12 @@ void TakeCursorFromReply() {
   }
 }
 
-void PrepareRestoration() {
-  Append(restoreBytes, restoreLength, attributesReset);
-  if (session.kittyPushed) Append(restoreBytes, restoreLength, kittyPop);
-  if (session.keypadApplication) Append(restoreBytes, restoreLength, keypadNormal);
-  if (session.kittyPushed) Append(reenterBytes, reenterLength, kittyPush);
-  if (session.keypadApplication) Append(reenterBytes, reenterLength, keypadApplication);
-}
-
 void SetUpKeyboard() {
   if (session.decoder.replies.kittyFlagsReceived) {
-    WriteAll(session.outputFd, kittyPush, int(sizeof kittyPush) - 1);
-    session.kittyPushed = true;
+    SendTerminalMode(session.outputFd, kittyPush, kittyPop);
     SetKittyProtocol(session.decoder, true);
   }
-  WriteAll(session.outputFd, keypadApplication, int(sizeof keypadApplication) - 1);
-  session.keypadApplication = true;
+  SendTerminalMode(session.outputFd, keypadApplication, keypadNormal);
 }
 
 // Keys typed on the terminal are not input when standard input is redirected:
@@ -203,16 +186,10 @@ void OnSuspend(int) {
 
 void InstallSignal(int number, void (*handler)(int), int flags);
 
-void ReenterTerminal() {
-  if (rawActive || settingsFd < 0) return;
-  EnterRawMode();
-  WriteAll(session.outputFd, reenterBytes, reenterLength);
-}
-
 void OnContinue(int) {
   const int saved = errno;
   InstallSignal(SIGTSTP, OnSuspend, 0);
-  ReenterTerminal();
+  ReapplyTerminalChanges();
   repaintPending = 1;
   errno = saved;
 }
@@ -251,25 +228,24 @@ int OpenControllingTerminal() {
 }
 
 bool StartTerminalSession(int fd) {
-  if (tcgetattr(fd, &savedSettings) != 0) return false;
+  if (isatty(fd) != 1) return false;
   session.outputFd = fd;
-  settingsFd = fd;
+  if (!PrepareScreen(fd)) return false;
   session.inputIsTerminal = isatty(STDIN_FILENO) == 1;
   ResetInputQueue(session.queue);
   ResetKeyDecoder(session.decoder, false, false);
   InstallSignals();
-  EnterRawMode();
+  if (!ChangeTerminalSettings(fd, RawSettings)) {
+    ReleaseTerminal();
+    return false;
+  }
   TakeCookedTypeAhead();
-  int16_t width, height;
-  MeasureTerminal(fd, width, height);
-  if (!InitScreenBuffer(session.model, width, height)) return false;
-  session.model.attribute = defaultAttribute;
   AskTerminal();
   TakeCursorFromReply();
   SetUpKeyboard();
-  PrepareRestoration();
+  // The renderer sets colours as it draws: its undo is the terminal's default.
+  SendTerminalMode(fd, noBytes, attributesReset);
   PrepareRedirectedInput();
-  InitRenderer(session.renderer, session.model, width, height, {SinkToTerminal, nullptr});
   session.started = true;
   return true;
 }
@@ -278,12 +254,13 @@ void FlushScreen() {
   if (!session.started) return;
   // Whatever left the terminal restored while the program goes on (a stop that
   // never came), the program's settings are back before it draws again.
-  ReenterTerminal();
+  ReapplyTerminalChanges();
   if (resizePending) {
     resizePending = 0;
-    int16_t width, height;
+    int width, height;
     MeasureTerminal(session.outputFd, width, height);
-    RenderResize(session.renderer, width, height);
+    // A terminal wider than the buffer can be shows all of it.
+    RenderResize(session.renderer, ClippedSide(width), ClippedSide(height));
   }
   if (repaintPending) {
     repaintPending = 0;
@@ -293,18 +270,12 @@ void FlushScreen() {
   SendRenderOutput(session.renderer);
 }
 
-void RestoreTerminal() {
-  if (!rawActive) return;
-  rawActive = 0;
-  WriteAll(session.outputFd, restoreBytes, restoreLength);
-  tcsetattr(settingsFd, TCSADRAIN, &savedSettings);
-}
-
 void EndTerminalSession() {
-  if (!session.started) return;
-  FlushScreen();
-  if (session.model.cursor.x != 0) WriteAll(session.outputFd, "\r\n", 2);
-  RestoreTerminal();
+  if (session.started) {
+    FlushScreen();
+    if (session.model.cursor.x != 0) WriteAll(session.outputFd, "\r\n", 2);
+  }
+  ReleaseTerminal();
 }
 
 }  // namespace platform::posix

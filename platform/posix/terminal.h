@@ -13,21 +13,21 @@
 namespace platform::posix {
 
 struct TerminalSession {
-  bool started;            // the tty is in raw mode and measured
-  int outputFd;            // the console's output: standard output or /dev/tty
-  bool inputIsTerminal;    // standard input is the terminal: keys come from it
-  bool kittyPushed;        // the kitty keyboard flags were pushed and must be popped
-  bool keypadApplication;  // application keypad mode was set and must be reset
-  ScreenBuffer model;      // the console's screen buffer
-  Renderer renderer;       // keeps the terminal showing the model
-  KeyDecoder decoder;      // bytes of the terminal (or of redirected input) to key events
-  InputQueue queue;        // decoded events not yet taken
-  bool inputEnded;         // redirected input reached its end; the end event was queued
+  bool started;          // the tty is in raw mode and measured
+  int outputFd;          // the console's output: standard output or /dev/tty
+  bool inputIsTerminal;  // standard input is the terminal: keys come from it
+  ScreenBuffer model;    // the console's screen buffer
+  Renderer renderer;     // keeps the terminal showing the model
+  KeyDecoder decoder;    // bytes of the terminal (or of redirected input) to key events
+  InputQueue queue;      // decoded events not yet taken
+  bool inputEnded;       // redirected input reached its end; the end event was queued
 };
 
 extern TerminalSession session;
 
-// Starts the session on a terminal file descriptor: false when it is not one.
+// Starts the session on a terminal file descriptor. False when it is not one,
+// when its size does not fit the screen buffer, or when raw mode cannot be
+// set; the terminal is then as it was.
 bool StartTerminalSession(int fd);
 
 // Opens the controlling terminal for the console's output; -1 when there is none.
@@ -39,12 +39,9 @@ void FlushScreen();
 // Milliseconds of a monotonic clock.
 uint64_t NowMs();
 
-// Puts back every terminal setting netstep changed, in reverse order. Safe to
-// run twice and from a signal handler.
-void RestoreTerminal();
-
-// The normal way out: what is drawn reaches the terminal, the shell's prompt
-// will start on a line of its own, and the terminal is restored.
+// Every way out of the process that is not a signal's: what is drawn reaches
+// the terminal, the shell's prompt will start on a line of its own, and the
+// terminal is restored for good, also after a start-up that failed.
 void EndTerminalSession();
 
 }  // namespace platform::posix

@@ -3,6 +3,8 @@
 // their glyphs, wrapped lines and Enter on the bottom row.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/e2e/netstep_e2e.h"
 
 namespace e2e {
@@ -141,6 +143,58 @@ TEST_P(EditingTest, ControlCharacterIsShownAsItsGlyph) {
             "0.0.0.5");
   EXPECT_EQ(s().Cell(19, 0).glyph, U'\u263A');  // Ctrl+A: the white smiling face
   EXPECT_EQ(s().Cell(20, 0).glyph, U'5');
+}
+
+// Ctrl+G (a bell) and Ctrl+J (a line feed) would echo as no cell: they are
+// dropped, and the erasing keys still meet the line's own cells.
+TEST_P(EditingTest, KeysWhoseEchoTakesNoCellAreDropped) {
+  struct Case {
+    const char* first;  // typed, then the cursor is awaited at its column of row 1
+    int firstColumn;
+    const char* then;  // likewise
+    int thenColumn;
+    const char* shown;  // the address the view shows
+    const char* row;    // the address row afterwards, left of the table
+  };
+  const Case cases[] = {
+      {"9\x07", 20, "\x7f", 19, "0.0.0.0", "Enter IP address :"},
+      {"a\x07\x07\x07", 20, "\x1b", 19, "0.0.0.0", "Enter IP address :"},
+      {"1.2\n", 22, ".3.4", 26, "1.2.3.4", "Enter IP address : 1.2.3.4"},
+      {"1.2.3.45\n", 27, "\x7f", 26, "1.2.3.4", "Enter IP address : 1.2.3.4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.first) + c.then));
+    const std::string shown = AddressAfter([&] {
+      s().Type(c.first);
+      ASSERT_TRUE(s().WaitForCursor(c.firstColumn, 0)) << s().Dump();
+      s().Type(c.then);
+      ASSERT_TRUE(s().WaitForCursor(c.thenColumn, 0)) << s().Dump();
+    });
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_TRUE(s().WaitForRow(0, Row(c.row, 1))) << s().Dump();
+    EXPECT_EQ(LeftText(1), "Enter SubNet Mask : 255.255.255.255") << s().Dump();
+  }
+}
+
+TEST_P(EditingTest, EnterFromInsideAWrappedLineEndsBelowIt) {
+  Start();
+  const std::string line = "1.2.3.4" + std::string(140, 'a');  // from column 20 to row 3
+  s().Type(line);
+  ASSERT_TRUE(s().WaitForCursor(19 + int(line.size()) - 160, 2)) << s().Dump();
+  s().Tap(Key::home);
+  ASSERT_TRUE(s().WaitForCursor(19, 0)) << s().Dump();
+  s().Type("\r");
+  ASSERT_TRUE(WaitForPrompt("Enter SubNet Mask : ")) << s().Dump();
+  EXPECT_EQ(s().Cursor(), (Position{20, 3})) << s().Dump();
+  // The whole line stays as typed above the mask prompt.
+  EXPECT_EQ(s().RowText(0), "Enter IP address : " + line.substr(0, 61)) << s().Dump();
+  EXPECT_EQ(s().RowText(1), line.substr(61, 80)) << s().Dump();
+  EXPECT_EQ(s().RowText(2), Row(line.substr(141), 3)) << s().Dump();
+  TypeLine("255.0.0.0");
+  EXPECT_TRUE(s().WaitForText("IP Network address - 1.0.0.0")) << s().Dump();
+  EXPECT_EQ(LeftText(3), "Enter SubNet Mask : 255.0.0.0") << s().Dump();
+  s().Type("\x1b");
+  EndProgram();
 }
 
 TEST_P(EditingTest, BackspaceAtTheStartOfAContinuationRow) {

@@ -84,6 +84,21 @@ TEST_P(TerminalTest, RestoredAfterAFatalFailureWithItsReport) {
   EXPECT_FALSE(s().Keyboard().keypadApp);
 }
 
+TEST_P(TerminalTest, SizeTheScreenBufferRefusesLeavesTheTerminalAsFound) {
+  NETSTEP_NATIVE_ONLY("the screen buffer takes its size from the POSIX terminal");
+  const std::string err = TempPath("err");
+  LaunchOptions options = Options(40000, 25);  // beyond the buffer's 16-bit columns
+  options.kitty = true;
+  options.stdErr = Stream::File(err);
+  session_ = std::make_unique<Session>(options);
+  EXPECT_EQ(s().WaitForExit(), ExitStatus::Code(1));
+  EXPECT_EQ(ReadFile(err), "No way to get console screen buffer info\r\n");
+  EXPECT_TRUE(Restored());
+  EXPECT_FALSE(s().Keyboard().keypadApp);
+  EXPECT_EQ(s().Kitty().pushes, s().Kitty().pops);
+  std::remove(err.c_str());
+}
+
 TEST_P(TerminalTest, SuspendWithoutJobControlIsIgnored) {
   // The harness is no job-control shell: nobody could continue a stopped
   // netstep, so it goes on with the terminal as it has it.

@@ -2,6 +2,7 @@
 // capacity of a line, and the echo over wrapped and scrolled rows.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "console/line_editor.h"
@@ -137,7 +138,8 @@ TEST_F(LineEditorTest, Keys) {
          Type("\x1a");
        },
        "a", "a"},
-      {"control_bytes_are_stored", [] { Type("\x01\t\x07"); }, "\x01\t\x07", "\x01\t"},
+      {"control_bytes_with_a_glyph_are_stored", [] { Type("\x01\t\x7f"); }, "\x01\t\x7f",
+       "\x01\t\x7f"},
   };
   for (const EditCase& c : cases) {
     StartConsole(20, 5);
@@ -231,12 +233,88 @@ TEST_F(LineEditorTest, EnterOnTheBottomRowScrollsTheWindow) {
   EXPECT_EQ(Cursor().y, 4);
 }
 
-TEST_F(LineEditorTest, LineFeedTypedAsACharacterMovesTheEchoDown) {
-  Type("a\nb");
+// A key whose echo would take no cell (a bell writes nothing, a line feed
+// moves down a row) is dropped, so that the erasing keys still meet the
+// line's own cells and never the prompt's.
+TEST_F(LineEditorTest, KeysWhoseEchoTakesNoCellAreDropped) {
+  struct Case {
+    const char* name;
+    const char* keys;
+    const char* line;  // held so far
+    const char* row;   // row 1, the prompt "> " included
+  };
+  const Case cases[] = {
+      {"bell_then_backspace", "9\x07\b", "", "> "},
+      {"bells_then_esc", "a\x07\x07\x07\x1b", "", "> "},
+      {"line_feed", "a\nb", "ab", "> ab"},
+      {"line_feed_then_backspace", "ab\n\b", "a", "> a"},
+  };
+  for (const Case& c : cases) {
+    StartConsole(20, 5);
+    Write("> ");
+    Type(c.keys);
+    fake::state.starvationLimit = 3;  // no Enter: the fake ends the editing
+    EXPECT_TRUE(fake::TakesExit([] { console::EditLine(runtime::standardInput); })) << c.name;
+    const runtime::TextStream& in = runtime::standardInput;
+    EXPECT_EQ(std::string(in.ownBuffer, std::size_t(in.bufferEnd)), c.line) << c.name;
+    EXPECT_EQ(fake::ScreenRow(0), c.row + std::string(20 - std::strlen(c.row), ' ')) << c.name;
+    EXPECT_EQ(fake::ScreenRow(1), std::string(20, ' ')) << c.name;
+    EXPECT_EQ(Cursor().x, std::strlen(c.row)) << c.name;
+    EXPECT_EQ(Cursor().y, 0) << c.name;
+  }
+}
+
+// Enter takes the line from its end, wherever the cursor stands on it: the
+// next output starts below the line's last row and covers none of it.
+TEST_F(LineEditorTest, EnterFromInsideAWrappedLineEndsBelowIt) {
+  struct Case {
+    const char* name;
+    void (*keys)();
+  };
+  const Case cases[] = {
+      {"at_the_end", [] {}},
+      {"home", [] { Press(home); }},
+      {"left_on_the_continuation_row", [] { Press(left); }},
+      {"left_onto_the_first_row",
+       [] {
+         for (int i = 0; i < 6; ++i) Press(left);
+       }},
+      {"home_then_overwrite",
+       [] {
+         Press(home);
+         Type("X");
+       }},
+  };
+  for (const Case& c : cases) {
+    StartConsole(10, 5);
+    Write("p> ");
+    Type("abcdefghijkl");  // 3 + 12 cells: one full row and five of the next
+    c.keys();
+    Enter();
+    const std::string line = Edit();
+    EXPECT_EQ(line.substr(1), "bcdefghijkl\r\n") << c.name;
+    Write("q> ");
+    EXPECT_EQ(fake::ScreenRow(0), "p> " + line.substr(0, 1) + "bcdefg") << c.name;
+    EXPECT_EQ(fake::ScreenRow(1), "hijkl     ") << c.name;
+    EXPECT_EQ(fake::ScreenRow(2), "q>        ") << c.name;
+    EXPECT_EQ(Cursor().x, 3) << c.name;
+    EXPECT_EQ(Cursor().y, 2) << c.name;
+  }
+}
+
+TEST_F(LineEditorTest, EnterFromInsideAWrappedLineOnTheBottomRow) {
+  StartConsole(10, 3);
+  console::PlaceCursor(1, 3);
+  Write("p> ");
+  Type("abcdefghijkl");  // wraps below the bottom row: the window scrolls once
+  Press(home);
   Enter();
-  EXPECT_EQ(Edit(), "a\nb\r\n");
-  EXPECT_EQ(fake::ScreenRow(0).substr(0, 2), "a ");
-  EXPECT_EQ(fake::ScreenRow(1).substr(0, 2), " b");
+  EXPECT_EQ(Edit(), "abcdefghijkl\r\n");
+  EXPECT_EQ(fake::ScreenRow(0), "p> abcdefg");
+  EXPECT_EQ(fake::ScreenRow(1), "hijkl     ");
+  EXPECT_EQ(fake::ScreenRow(2), std::string(10, ' '));
+  EXPECT_EQ(Cursor().x, 0);
+  EXPECT_EQ(Cursor().y, 2);
 }
 
 TEST_F(LineEditorTest, CursorMovesOncePerKeyNotPerEcho) {
