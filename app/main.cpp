@@ -10,7 +10,7 @@ const runtime::Module netstepModules[runtime::moduleCount] = {
     runtime::runtimeModule,
     runtime::textsModule,
     runtime::diskSpaceModule,
-    {console::ConsoleStartup, nullptr},
+    {console::ConsoleStartup, console::ConsoleShutdown},
 };
 
 }  // namespace

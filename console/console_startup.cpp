@@ -1,6 +1,7 @@
-// ConsoleStartup: the console found through the standard output handle, else
-// opened directly (OpenConsoleOutput); measured once (QueryScreen); the
-// standard streams bound to the window and the line editor.
+// ConsoleStartup: the console found and taken through the standard output
+// handle, else opened directly (OpenConsoleOutput); measured once
+// (QueryScreen); the standard streams bound to the window and the line editor.
+// ConsoleShutdown gives the console back.
 #include "console/console_startup.h"
 
 #include "console/console_state.h"
@@ -12,8 +13,6 @@ namespace {
 
 ConsoleState& state = consoleState;
 
-constexpr int32_t fallbackWidth = 80;
-constexpr int32_t fallbackHeight = 25;
 constexpr uint32_t ntFamily = 2;
 
 [[noreturn]] void StartupFailure(runtime::TextRef message) {
@@ -23,16 +22,21 @@ constexpr uint32_t ntFamily = 2;
   runtime::StopProgram(1);
 }
 
+// Takes the console behind `handle` and asks what it reports.
+bool TakeConsole(platform::Handle handle, platform::ScreenInfo& info) {
+  return platform::OpenConsole(handle) && platform::QueryScreen(handle, info);
+}
+
 // The output handle, and what the console reports of it.
 platform::ScreenInfo FindConsole() {
   platform::ScreenInfo info;
-  if (platform::QueryScreen(state.outputHandle, info)) return info;
+  if (TakeConsole(state.outputHandle, info)) return info;
   // Standard output is not the console (a file, a pipe): go to it directly.
   state.outputHandle = platform::OpenConsoleOutput();
   if (state.outputHandle == platform::invalidHandle) {
     StartupFailure("No way to get the console handle");
   }
-  if (!platform::QueryScreen(state.outputHandle, info)) {
+  if (!TakeConsole(state.outputHandle, info)) {
     StartupFailure("No way to get console screen buffer info");
   }
   return info;
@@ -74,14 +78,20 @@ void ConsoleStartup() {
   BindStandardInput();
 }
 
+void ConsoleShutdown() {
+  platform::CloseConsole(state.outputHandle);
+}
+
 int32_t QueryBufferWidth() {
   platform::ScreenInfo info;
-  return platform::QueryScreen(state.outputHandle, info) ? info.size.x : fallbackWidth;
+  return platform::QueryScreen(state.outputHandle, info) ? info.size.x
+                                                         : platform::fallbackScreenSize.x;
 }
 
 int32_t QueryBufferHeight() {
   platform::ScreenInfo info;
-  return platform::QueryScreen(state.outputHandle, info) ? info.size.y : fallbackHeight;
+  return platform::QueryScreen(state.outputHandle, info) ? info.size.y
+                                                         : platform::fallbackScreenSize.y;
 }
 
 uint32_t QueryPlatformId() {

@@ -1,5 +1,5 @@
-// Start-up of the console layer, the fourth module of the program, and the
-// binding of text streams to the console.
+// Start-up and end of the console layer, the fourth module of the program, and
+// the binding of text streams to the console.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,10 @@ namespace console {
 // window and the standard input stream to the line editor. Without a console
 // it writes why on the standard error stream and stops with exit code 1.
 void ConsoleStartup();
+
+// The console layer's finalisation: gives the console back (a terminal is
+// shown what was drawn and restored to how it was found).
+void ConsoleShutdown();
 
 // The screen buffer's size, queried afresh: 80 and 25 when it cannot be.
 int32_t QueryBufferWidth();

@@ -65,7 +65,21 @@ struct ScreenInfo {
   uint16_t attribute;  // the attribute text is written with
 };
 
-// False when the handle is not a console (a file, a pipe, nothing).
+// The size taken for a console or terminal that reports none.
+inline constexpr Coord fallbackScreenSize = {80, 25};
+
+// Takes the console behind `output` for the program. On a terminal this opens
+// the session: raw mode, the start-up queries, the keyboard modes; the Windows
+// console needs nothing taken. False when `output` is no console or cannot be
+// taken; nothing has changed then.
+bool OpenConsole(Handle output);
+
+// Gives the console back: what was drawn is shown and every change made to
+// the terminal is undone. Safe to call when it was never opened, and twice.
+void CloseConsole(Handle output);
+
+// What the console behind `output` reports; false when it is not a console (a
+// file, a pipe, nothing). Changes nothing.
 bool QueryScreen(Handle output, ScreenInfo& info);
 
 // The console's screen buffer when standard output is not one ("CONOUT$",
@@ -164,7 +178,8 @@ void ResetFloatingPoint(uint16_t controlWord);
 // frame links ends in the routine's own frame.
 void CallWithFrameChainEnd(void (*routine)());
 
-// Ends the process with `code`, restoring the terminal first, always.
+// Ends the process with `code`, giving the console back first, always (a
+// console already given back by CloseConsole stays as it is).
 [[noreturn]] void ExitProcess(uint32_t code);
 
 // ---- Start-up services nothing in this system reads -------------------------

@@ -8,7 +8,9 @@
 #include <cerrno>
 
 #include "platform/platform.h"
+#include "platform/posix/monotonic_clock.h"
 #include "platform/posix/terminal.h"
+#include "platform/posix/terminal_screen.h"
 
 namespace platform {
 

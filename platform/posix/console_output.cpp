@@ -1,11 +1,13 @@
-// Console output on POSIX: the seam's cell writes, rectangle scrolls and fills
-// act on the in-memory screen buffer; every cursor move hands the changes to
-// the terminal through the renderer, and a scroll of the whole buffer becomes
-// a real terminal scroll.
+// Console output on POSIX: the console is the terminal session, opened and
+// closed here; the seam's cell writes, rectangle scrolls and fills act on the
+// in-memory screen buffer; every cursor move hands the changes to the terminal
+// through the renderer, and a scroll of the whole buffer becomes a real
+// terminal scroll.
 #include <unistd.h>
 
 #include "platform/platform.h"
 #include "platform/posix/terminal.h"
+#include "platform/posix/terminal_screen.h"
 
 namespace platform {
 
@@ -19,8 +21,16 @@ bool IsConsole(Handle handle) {
 
 }  // namespace
 
+bool OpenConsole(Handle output) {
+  if (session.started) return IsConsole(output);
+  return posix::OpenTerminalSession(int(output));
+}
+
+void CloseConsole(Handle) {
+  posix::CloseTerminalSession();
+}
+
 bool QueryScreen(Handle output, ScreenInfo& info) {
-  if (!session.started && !posix::StartTerminalSession(int(output))) return false;
   if (!IsConsole(output)) return false;
   info.size = {session.model.width, session.model.height};
   info.cursor = session.model.cursor;

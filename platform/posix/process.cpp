@@ -57,7 +57,7 @@ void OpenDiskSpaceQuery() {}
 void CloseDiskSpaceQuery() {}
 
 void ExitProcess(uint32_t code) {
-  posix::EndTerminalSession();
+  posix::CloseTerminalSession();
   _exit(int(code));
 }
 

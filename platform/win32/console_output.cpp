@@ -48,6 +48,14 @@ void ScrollInsideBuffer(HANDLE output, const Rect& scroll, const Rect* clip, Coo
 
 }  // namespace
 
+// The Windows console is the program's already: nothing to take or give back.
+// Whether `output` is one, the screen buffer query tells.
+bool OpenConsole(Handle) {
+  return true;
+}
+
+void CloseConsole(Handle) {}
+
 bool QueryScreen(Handle output, ScreenInfo& info) {
   CONSOLE_SCREEN_BUFFER_INFO buffer;
   if (!GetConsoleScreenBufferInfo(NativeHandle(output), &buffer)) return false;

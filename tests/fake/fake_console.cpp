@@ -52,6 +52,13 @@ namespace platform {
 using fake::ConsoleCall;
 using fake::state;
 
+// Like the Windows console: nothing to take, the query tells a console apart.
+bool OpenConsole(Handle) {
+  return true;
+}
+
+void CloseConsole(Handle) {}
+
 bool QueryScreen(Handle output, ScreenInfo& info) {
   if (!state.consoleHandles.count(output) || state.screenQueryFails) return false;
   info.size = {fake::screen.width, fake::screen.height};

@@ -1,0 +1,96 @@
+// The start-up queries, sent as one batch:
+//   CSI 6n       cursor position report, answered CSI row ; column R
+//   CSI ? u      kitty keyboard flags, answered CSI ? flags u by terminals that
+//                speak the protocol
+//   CSI c        primary device attributes, answered by every terminal: the
+//                batch's end
+// and the keyboard modes set after them:
+//   CSI > 31 u   push the kitty flags 31 (every key as an escape code, with
+//                its event type, alternate keys and text), only when CSI ? u
+//                was answered; undone with CSI < u
+//   ESC =        application keypad, so that the numeric pad is told apart;
+//                undone with ESC >
+// Answers come on standard input when it is the terminal, else on /dev/tty.
+#include "platform/posix/terminal_queries.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/terminal.h"
+#include "platform/posix/terminal_undo.h"
+#include "platform/posix/write_all.h"
+
+namespace platform::posix {
+
+namespace {
+
+constexpr uint64_t replyWaitMs = 1000;
+
+constexpr char queries[] = "\x1b[6n\x1b[?u\x1b[c";
+constexpr char kittyPush[] = "\x1b[>31u";
+constexpr char kittyPop[] = "\x1b[<u";
+constexpr char keypadApplication[] = "\x1b=";
+constexpr char keypadNormal[] = "\x1b>";
+
+// Where the terminal's answers arrive: standard input when it is the
+// terminal, else the controlling terminal opened for reading.
+int OpenReplyChannel() {
+  if (session.inputIsTerminal) return STDIN_FILENO;
+  return open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+}
+
+// Until the attributes' answer or the time is up.
+void ReadReplies(int channel) {
+  const uint64_t deadline = NowMs() + replyWaitMs;
+  uint64_t now = NowMs();
+  while (!session.decoder.replies.attributesReceived && now < deadline) {
+    pollfd waiting = {channel, POLLIN, 0};
+    if (poll(&waiting, 1, int(deadline - now)) > 0) {
+      uint8_t bytes[256];
+      const ssize_t n = read(channel, bytes, sizeof bytes);
+      if (n <= 0 && errno != EINTR) break;
+      if (n > 0) FeedBytes(session.decoder, bytes, int(n), NowMs(), session.queue);
+    }
+    now = NowMs();
+  }
+}
+
+void TakeCursorFromReply() {
+  const TerminalReplies& replies = session.decoder.replies;
+  if (!replies.positionReceived) return;
+  const int16_t x = int16_t(replies.column - 1);
+  const int16_t y = int16_t(replies.row - 1);
+  if (x >= 0 && y >= 0 && x < session.model.width && y < session.model.height) {
+    session.model.cursor = {x, y};
+  }
+}
+
+}  // namespace
+
+void AskTerminal() {
+  const int channel = OpenReplyChannel();
+  if (channel < 0) return;
+  ExpectReplies(session.decoder, true);
+  WriteAll(session.outputFd, queries, int(sizeof queries) - 1);
+  ReadReplies(channel);
+  // A late position report would collide with modified F3; the other replies
+  // are still recognised if they come after all.
+  session.decoder.replies.positionPending = false;
+  if (channel != STDIN_FILENO) close(channel);
+  TakeCursorFromReply();
+}
+
+void SetUpKeyboard() {
+  if (session.decoder.replies.kittyFlagsReceived) {
+    SendTerminalMode(session.outputFd, kittyPush, kittyPop);
+    SetKittyProtocol(session.decoder, true);
+  }
+  SendTerminalMode(session.outputFd, keypadApplication, keypadNormal);
+}
+
+}  // namespace platform::posix
