@@ -28,6 +28,7 @@ struct ConsoleState {
   uint8_t pendingKey;    // keyboard: character or extended code waiting, 0 for none
   bool altCodeActive;    // keyboard: a character code is being typed on the pad with Alt held
   uint8_t altCodeValue;  // keyboard: the code typed so far, modulo 256
+  bool inputEnded;       // keyboard: redirected standard input has ended; no key will come
 };
 
 extern ConsoleState consoleState;

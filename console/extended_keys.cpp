@@ -4,6 +4,7 @@
 #include <array>
 
 #include "console/console_state.h"
+#include "console/key_codes.h"
 #include "console/keyboard.h"
 
 namespace console {
@@ -84,23 +85,20 @@ static_assert(extendedTable[ctrlClass][78] == 78 && extendedTable[ctrlClass][72]
 static_assert(extendedTable[altClass][74] == 74 && extendedTable[altClass][83] == 163);
 
 ModifierClass ClassOf(uint32_t state) {
-  if (state & (platform::rightAltPressed | platform::leftAltPressed)) return altClass;
+  if (state & altPressed) return altClass;
   if (state & (platform::rightCtrlPressed | platform::leftCtrlPressed)) return ctrlClass;
   if (state & platform::shiftPressed) return shiftClass;
   return noClass;
 }
 
-constexpr uint16_t padZero = 0x60;
-constexpr uint16_t padNine = 0x69;
-
 }  // namespace
 
 uint8_t ExtendedKeyCode(uint16_t scanCode, uint32_t controlKeyState, uint16_t virtualKeyCode) {
   const ModifierClass modifiers = ClassOf(controlKeyState);
-  if (modifiers == altClass && virtualKeyCode >= padZero && virtualKeyCode <= padNine) {
+  if (IsAltCodeDigit(controlKeyState, virtualKeyCode)) {
     ConsoleState& state = consoleState;
     state.altCodeActive = true;
-    state.altCodeValue = uint8_t(state.altCodeValue * 10 + (virtualKeyCode - padZero));
+    state.altCodeValue = uint8_t(state.altCodeValue * 10 + (virtualKeyCode - vkPadZero));
   }
   if (scanCode >= tableSize) return uint8_t(scanCode);
   return extendedTable[modifiers][scanCode];

@@ -1,9 +1,10 @@
-// KeyAvailable and WaitKey: one console input event at a time
-// (PendingInputEvents, ReadInputEvent), a 1 ms pause (PauseForInput) before
-// every check, and the pending second byte shared by every reader.
+// KeyAvailable and WaitKey: console input events turned into key codes one
+// event at a time, a pause before every check, and the pending second byte
+// shared by every reader.
 #include "console/keyboard.h"
 
 #include "console/console_state.h"
+#include "console/key_codes.h"
 #include "runtime/program.h"
 #include "runtime/text_stream.h"
 
@@ -12,12 +13,6 @@ namespace console {
 namespace {
 
 ConsoleState& state = consoleState;
-
-constexpr uint16_t vkEnter = 0x0D;
-constexpr uint16_t vkAlt = 0x12;
-constexpr uint16_t vkPadZero = 0x60;
-constexpr uint16_t vkPadNine = 0x69;
-constexpr uint8_t enter = 13;
 
 // Shift, Ctrl, Alt, Caps Lock, Num Lock and Scroll Lock yield nothing.
 bool YieldsNothing(uint16_t virtualKeyCode) {
@@ -39,14 +34,13 @@ bool ClassifyKeyDown(const platform::InputEvent& event) {
   const uint32_t modifiers = event.controlKeyState;
   if (event.asciiChar != 0 && !(modifiers & (platform::leftAltPressed | platform::enhancedKey))) {
     StoreKey(event.asciiChar, false);
-  } else if (event.asciiChar == enter && event.virtualKeyCode == vkEnter) {
-    StoreKey(enter, false);
+  } else if (event.asciiChar == keyEnter && event.virtualKeyCode == vkEnter) {
+    StoreKey(keyEnter, false);
   } else {
     StoreKey(ExtendedKeyCode(event.virtualScanCode, modifiers, event.virtualKeyCode), true);
   }
-  const bool altHeld = modifiers & (platform::rightAltPressed | platform::leftAltPressed);
-  if (altHeld && event.virtualKeyCode >= vkPadZero && event.virtualKeyCode <= vkPadNine) {
-    StoreKey(0, false);  // a digit of an Alt code entry
+  if (IsAltCodeDigit(modifiers, event.virtualKeyCode)) {
+    StoreKey(0, false);  // taken back: ExtendedKeyCode has counted the digit
     return false;
   }
   return true;
@@ -72,7 +66,7 @@ bool KeyAvailable() {
   while (platform::PendingInputEvents(input) > 0) {
     platform::InputEvent event;
     platform::ReadInputEvent(input, event);
-    if (event.eventType == platform::endOfInputEvent) runtime::ExitProgram();
+    if (event.eventType == platform::endOfInputEvent) state.inputEnded = true;
     if (event.eventType != platform::keyEvent) continue;
     if (event.keyDown ? ClassifyKeyDown(event) : FinishAltCode(event)) return true;
   }
@@ -80,9 +74,12 @@ bool KeyAvailable() {
 }
 
 uint8_t WaitKey() {
-  do {
+  for (;;) {
     platform::PauseForInput(runtime::standardInput.handle, 1);
-  } while (!KeyAvailable());
+    if (KeyAvailable()) break;
+    // Redirected input has ended and no key will ever come: the normal end.
+    if (state.inputEnded) runtime::ExitProgram();
+  }
   if (state.extendedPending) {
     state.extendedPending = false;
     return 0;

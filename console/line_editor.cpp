@@ -10,6 +10,7 @@
 #include "console/line_editor.h"
 
 #include "console/console_state.h"
+#include "console/key_codes.h"
 #include "console/keyboard.h"
 #include "console/window.h"
 
@@ -21,14 +22,11 @@ using runtime::TextStream;
 
 ConsoleState& state = consoleState;
 
+// The keys of the line's own, beside those of key_codes.h.
 enum Key : uint8_t {
-  keyExtended = 0,
-  keyBackspace = 8,
-  keyEnter = 13,
   keyCtrlS = 19,
   keyCtrlY = 25,
   keyCtrlZ = 26,
-  keyEsc = 27,
 };
 
 enum ExtendedKey : uint8_t { extHome = 71, extLeft = 75, extRight = 77, extEnd = 79 };

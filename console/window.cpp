@@ -1,6 +1,6 @@
-// The window model over the console screen buffer: clearing with rectangle
-// scrolls (ScrollCells), cursor moves (SetCursor), and character output one
-// cell at a time (WriteCell), with the layer's own wrap and scroll.
+// The window model over the console screen buffer: clearing, cursor moves,
+// and character output one cell at a time with the layer's own wrap and
+// scroll.
 #include "console/window.h"
 
 #include "console/console_state.h"
@@ -26,9 +26,11 @@ platform::Rect WindowRect() {
           int16_t(state.windowRight - 1), int16_t(state.windowBottom - 1)};
 }
 
-// The older platform family: three scrolls that each move the content within
-// the window by a third of its height (of its width for a single row), which
-// together leave every cell blank; a single cell is set directly.
+// Runs only where the platform identifier is not 2, which none of netstep's
+// platforms reports. The older platform family: three scrolls that each move
+// the content within the window by a third of its height (of its width for a
+// single row), which together leave every cell blank; a single cell is set
+// directly.
 void ClearByThreeScrolls(const platform::Rect& window) {
   const int height = state.windowBottom - state.windowTop + 1;
   const int width = state.windowRight - state.windowLeft + 1;

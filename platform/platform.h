@@ -141,8 +141,10 @@ uint32_t PendingInputEvents(Handle input);
 // Takes the oldest event; called only when PendingInputEvents was above 0.
 void ReadInputEvent(Handle input, InputEvent& event);
 
-// Gives the processor away for about `milliseconds`; returns early when input
-// arrives.
+// Gives the processor away until input arrives or the pause is over. The pause
+// is `milliseconds` on Windows; on a terminal it is shorter when a lone Esc
+// falls due, and up to 250 ms when the last check found no event (a reader
+// waiting for a key, which only input can end).
 void PauseForInput(Handle input, uint32_t milliseconds);
 
 // ---- Process life ---------------------------------------------------------

@@ -170,7 +170,6 @@ constexpr ControlKey controlKeys[] = {
     {0x1B, false, 27},   // Esc
     {0x20, false, 32},   // Space
 };
-static_assert(std::size(controlKeys) == 10);
 
 constexpr bool IsLetterKey(uint16_t virtualKeyCode) {
   return virtualKeyCode >= 0x41 && virtualKeyCode <= 0x5A;

@@ -41,8 +41,8 @@ void NoFinalization() {}
 
 const Module runtimeModule = {RuntimeStartup, nullptr};
 const Module textsModule = {ResetReplaceableTexts, NoFinalization};
-// The free-space query of the disk is found and kept at start-up where the
-// platform has one; nothing in this system asks it anything.
+// Runs at every start-up and end, and nothing reads what it finds: the
+// free-space query of the disk, kept where the platform has one.
 const Module diskSpaceModule = {platform::OpenDiskSpaceQuery, platform::CloseDiskSpaceQuery};
 
 void StartProgram(MainProgram mainProgram, const Module (&modules)[moduleCount]) {

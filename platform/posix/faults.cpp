@@ -5,8 +5,6 @@
 #include <signal.h>
 #include <ucontext.h>
 
-#include <iterator>
-
 #include "platform/platform.h"
 #include "platform/posix/process_internal.h"
 #include "platform/posix/terminal_undo.h"
@@ -16,7 +14,6 @@ namespace platform {
 namespace {
 
 constexpr int faultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP};
-static_assert(std::size(faultSignals) == 5);
 
 // Below the lowest address of the main stack, how far a fault still counts as
 // the stack running over its limit (the kernel keeps a gap of this size).

@@ -1,6 +1,24 @@
 // Terminal bytes to console key events: text, ESC x as Alt+x, CSI / SS3 keys
 // ("CSI 1;m A", "CSI n;m ~", "SS3 P", keypad "SS3 p".."SS3 y"), kitty's "CSI code;mods u",
 // and the replies "CSI row;col R", "CSI ? flags u", "CSI ? ... c" to the start-up queries.
+//
+// Where a byte goes (FeedByte):
+//
+//   redirected input ── every byte is one key (LF and CR LF are Enter)
+//
+//   terminal ──> pending bytes ──ScanToken──> complete:   a key, a character or a
+//                   ^   |                                 sequence: emitted, taken off
+//                   |   +─────────────────>  incomplete: kept, waiting for more bytes
+//                   |   +─────────────────>  invalid:    settled at once (below)
+//                   |   +── 64 bytes and still open ──>  discarding up to the final byte
+//                   +── the next byte
+//
+// Time ends what bytes cannot (FeedTime, NextDeadline): pending bytes that have
+// had no follower for 40 ms are settled. A lone ESC becomes Esc, ESC ESC
+// Alt+Esc, ESC [ and ESC O Alt+[ and Alt+O, and the rest is decoded afresh.
+// While the start-up replies are due, an open ESC [ waits 500 ms instead, so a
+// reply split by a slow line never turns into keys. The clock is the caller's:
+// the decoder does no I/O.
 #include "platform/posix/key_decoder.h"
 
 #include <algorithm>

@@ -4,7 +4,6 @@
 #include "platform/posix/key_sequence.h"
 
 #include <algorithm>
-#include <iterator>
 
 namespace platform::posix {
 
@@ -68,7 +67,6 @@ constexpr Utf8Lead utf8Leads[] = {
     {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
     {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
 };
-static_assert(std::size(utf8Leads) == 8);
 
 const Utf8Lead* FindUtf8Lead(uint8_t byte) {
   for (const Utf8Lead& lead : utf8Leads) {

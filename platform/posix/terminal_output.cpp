@@ -83,7 +83,6 @@ bool ReturnMove(Coord from, Coord to, ControlBytes& sequence) {
 }
 
 constexpr RelativeMove relativeMoves[] = {ColumnMove, RowMove, ReturnMove};
-static_assert(std::size(relativeMoves) == 3);
 
 void AddForeground(ControlBytes& sequence, uint8_t attribute) {
   AddNumber(sequence, (attribute & 0x08 ? 90 : 30) + ansiColour[attribute & 0x07]);

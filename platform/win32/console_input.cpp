@@ -1,7 +1,7 @@
-// Console input on Win32: GetNumberOfConsoleInputEvents, ReadConsoleInputA one
-// record at a time, and WaitForSingleObject on the input handle as the pause
-// (which also lets Wine's console on a Unix terminal take in its keys); input
-// that is not a console (GetConsoleMode fails) is read as bytes.
+// Console input on Win32: the console's own input events, one at a time, with
+// a wait on the input handle as the pause (which also lets Wine's console on a
+// Unix terminal take in its keys); input that is not a console is read as
+// bytes.
 #include "platform/win32/console_input.h"
 
 #include "platform/platform.h"

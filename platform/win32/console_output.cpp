@@ -1,6 +1,6 @@
-// Console output on Win32, a call or two each: GetConsoleScreenBufferInfo,
-// CreateFileA on "CONOUT$", GetVersionExA, SetConsoleCursorPosition,
-// WriteConsoleOutputA, ScrollConsoleScreenBufferA and the two Fill calls.
+// Console output on Win32: the seam's console output procedures straight onto
+// the console's own, with one exception: a scroll whose destination leaves
+// the buffer, which Wine's console refuses, is redone inside the buffer.
 #include "platform/platform.h"
 #include "platform/win32/scroll_plan.h"
 #include "platform/win32/win32_api.h"

@@ -1,7 +1,6 @@
 // Start-up services nothing in netstep reads, found as the runtime's start-up
-// finds them: GetStartupInfoA, GetModuleFileNameA, GetModuleHandleA and
-// GetCommandLineA; the disk-space query through GetVersionExA, LoadLibraryA and
-// GetProcAddress, given back with FreeLibrary.
+// finds them: the start-up information, the module's path and handle, the
+// command line, and the free-disk-space query, given back at the end.
 #include "platform/platform.h"
 #include "platform/win32/win32_api.h"
 
