@@ -414,9 +414,4 @@ void ExpectReplies(KeyDecoder& decoder, bool positionReport) {
   decoder.replies.positionPending = positionReport;
 }
 
-void StopExpectingReplies(KeyDecoder& decoder) {
-  decoder.replies.batchPending = false;
-  decoder.replies.positionPending = false;
-}
-
 }  // namespace platform::posix

@@ -92,7 +92,4 @@ bool NextDeadline(const KeyDecoder& decoder, uint64_t& deadlineMs);
 // and (when `positionReport`) the position report are now awaited.
 void ExpectReplies(KeyDecoder& decoder, bool positionReport);
 
-// The caller stopped waiting: every later sequence is a key again.
-void StopExpectingReplies(KeyDecoder& decoder);
-
 }  // namespace platform::posix
