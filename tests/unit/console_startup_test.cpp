@@ -2,6 +2,7 @@
 // how the standard streams end up bound, and its two failure messages.
 #include <gtest/gtest.h>
 
+#include "runtime/runtime_state.h"
 #include "tests/unit/console_fixture.h"
 
 namespace {
@@ -12,6 +13,7 @@ class StartupTest : public testing::Test {
  protected:
   void SetUp() override {
     fake::Reset();
+    runtime::runState = {};  // a process of its own: not on its way out
     runtime::ioResult = 0;
     console::consoleState = {};
     runtime::runtimeModule.initialize();
