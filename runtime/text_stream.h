@@ -71,6 +71,12 @@ void WriteInteger(int width, TextStream& stream, int32_t value);
 void WriteChar(int width, TextStream& stream, char c);
 void WriteEnd(TextStream& stream);
 void WriteLineEnd(TextStream& stream);
+// The same with the platform's line end for text other programs read (LF on
+// POSIX, CR LF on Windows), where WriteLineEnd always writes CR LF.
+void WriteTextLineEnd(TextStream& stream);
+
+// Either of the two: how a caller wants its lines ended.
+using LineEndRoutine = void (*)(TextStream& stream);
 
 // The signed decimal form of value into text (at most 11 characters).
 void IntegerToText(int32_t value, ShortText<11>& text);
