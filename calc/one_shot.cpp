@@ -155,6 +155,9 @@ void Answer(const Request& request) {
 
 void AnswerOnce() {
   InitModules();
+  // Standard output leaves in one piece at the end (or one per full buffer);
+  // the reasons on standard error leave line by line.
+  BufferOutput(standardOutput);
   const Request request =
       ReadCommandLine(ArgumentCount(), Arguments(), platform::NativeHelpOption());
   switch (request.kind) {
@@ -170,6 +173,8 @@ void AnswerOnce() {
       Answer(request);
       break;
   }
+  FlushOutput(standardOutput);
+  CheckIo();
   ExitProgram();
 }
 

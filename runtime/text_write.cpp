@@ -92,4 +92,12 @@ void WriteTextLineEnd(TextStream& stream) {
   if (stream.flushHook != nullptr) stream.flushHook(stream);
 }
 
+void BufferOutput(TextStream& stream) {
+  stream.flushHook = nullptr;
+}
+
+void FlushOutput(TextStream& stream) {
+  if (ReadyForWrite(stream) && stream.bufferPos > 0) stream.inOutDriver(stream);
+}
+
 }  // namespace runtime

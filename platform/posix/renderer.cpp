@@ -3,7 +3,9 @@
 // blank rows with EL, clears with ED, and scrolls with DECSTBM and line feeds.
 #include "platform/posix/renderer.h"
 
+#include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "platform/cp437.h"
 #include "platform/posix/terminal_output.h"
@@ -106,8 +108,10 @@ void ResetShadow(Renderer& r, bool cleared) {
 
 // ---- Comparing model and shadow -----------------------------------------------
 
+// Equal bytes are the common case of every flush's full comparison: they
+// skip the table.
 bool SameGlyph(uint8_t a, uint8_t b) {
-  return Cp437Glyph(a) == Cp437Glyph(b);
+  return a == b || Cp437Glyph(a) == Cp437Glyph(b);
 }
 
 bool Differs(const ScreenCell& wanted, const ScreenCell& shown) {
@@ -116,7 +120,8 @@ bool Differs(const ScreenCell& wanted, const ScreenCell& shown) {
 }
 
 bool IsBlank(const ScreenCell& cell) {
-  return cell.known && cell.attribute == plainAttribute && Cp437Glyph(cell.character) == ' ';
+  return cell.known && cell.attribute == plainAttribute &&
+         (cell.character == ' ' || Cp437Glyph(cell.character) == ' ');
 }
 
 bool VisibleModelBlank(const Renderer& r, const ScreenBuffer& model) {
@@ -135,6 +140,15 @@ bool VisibleShadowBlank(Renderer& r) {
     }
   }
   return true;
+}
+
+// A row whose shown cells equal the shadow's byte for byte has no change, so
+// most rows of a flush are passed over without a look at each cell.
+static_assert(std::has_unique_object_representations_v<ScreenCell>);
+bool RowUnchanged(Renderer& r, const ScreenBuffer& model, int y) {
+  const int x = r.origin.x;
+  return std::memcmp(&ScreenCellAt(model, x, y), &ShadowAt(r, x, y),
+                     sizeof(ScreenCell) * size_t(VisibleColumns(r))) == 0;
 }
 
 bool ChangedAt(Renderer& r, const ScreenBuffer& model, int x, int y) {
@@ -328,7 +342,7 @@ void RenderChanges(Renderer& renderer, const ScreenBuffer& model) {
   if (renderer.repaintPending || ClearPays(renderer, model)) EraseDisplay(renderer);
   renderer.repaintPending = false;
   for (int y = renderer.origin.y; y < renderer.origin.y + VisibleRows(renderer); ++y) {
-    RenderRow(renderer, model, y);
+    if (!RowUnchanged(renderer, model, y)) RenderRow(renderer, model, y);
   }
   if (IsVisible(renderer, model.cursor.x, model.cursor.y)) {
     MoveCursor(renderer, TerminalPosition(renderer, model.cursor.x, model.cursor.y));
