@@ -45,7 +45,7 @@ $want"
   [ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
   [ "$(field Section)" = net ] || fail "Section: $(field Section)"
   [ -n "$(field Maintainer)" ] || fail "no Maintainer"
-  field Depends | grep -q '^libc6 (>= [0-9.]*)' || fail "Depends: $(field Depends)"
+  field Depends | grep -q 'libc6 (>= [0-9.]*)' || fail "Depends: $(field Depends)"
   field Description | sed -n 2p | grep -q . || fail "no long description"
 
   root=$(mktemp -d)
