@@ -3,7 +3,7 @@
 // the arithmetic runs in int so that far-off rectangles cannot overflow.
 #include "platform/screen_buffer.h"
 
-#include <new>
+#include <cstdlib>
 
 namespace platform {
 
@@ -105,8 +105,9 @@ bool InitScreenBuffer(ScreenBuffer& buffer, int16_t width, int16_t height) {
   if (width < 1 || height < 1) return false;
   const int32_t count = int32_t(width) * height;
   if (buffer.cells == nullptr || buffer.capacity < count) {
-    delete[] buffer.cells;
-    buffer.cells = new (std::nothrow) ScreenCell[count];
+    // malloc rather than new: nothing of the C++ support library is needed.
+    std::free(buffer.cells);
+    buffer.cells = static_cast<ScreenCell*>(std::malloc(sizeof(ScreenCell) * size_t(count)));
     buffer.capacity = buffer.cells ? count : 0;
     if (buffer.cells == nullptr) return false;
   }
@@ -124,7 +125,7 @@ void ResetScreenBuffer(ScreenBuffer& buffer) {
 }
 
 void ReleaseScreenBuffer(ScreenBuffer& buffer) {
-  delete[] buffer.cells;
+  std::free(buffer.cells);
   buffer = {};
 }
 

@@ -3,8 +3,8 @@
 // blank rows with EL, clears with ED, and scrolls with DECSTBM and line feeds.
 #include "platform/posix/renderer.h"
 
+#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <type_traits>
 
 #include "platform/cp437.h"
@@ -271,18 +271,20 @@ void ScrollShadow(Renderer& r, int rows, int lines) {
   }
 }
 
+// malloc rather than new: the program then needs nothing of the C++ support
+// library, whose exception machinery would cost start-up time.
 bool Allocate(ScreenCell*& cells, int32_t& capacity, int32_t count) {
   if (cells != nullptr && capacity >= count) return true;
-  delete[] cells;
-  cells = new (std::nothrow) ScreenCell[count];
+  std::free(cells);
+  cells = static_cast<ScreenCell*>(std::malloc(sizeof(ScreenCell) * size_t(count)));
   capacity = cells ? count : 0;
   return cells != nullptr;
 }
 
 bool AllocateOutput(Renderer& r, int32_t capacity) {
   if (r.output != nullptr && r.outputCapacity == capacity) return true;
-  delete[] r.output;
-  r.output = new (std::nothrow) char[capacity];
+  std::free(r.output);
+  r.output = static_cast<char*>(std::malloc(size_t(capacity)));
   r.outputCapacity = r.output ? capacity : 0;
   return r.output != nullptr;
 }
@@ -323,8 +325,8 @@ bool InitRenderer(Renderer& renderer, const ScreenBuffer& model, int16_t termina
 }
 
 void ReleaseRenderer(Renderer& renderer) {
-  delete[] renderer.shadow;
-  delete[] renderer.output;
+  std::free(renderer.shadow);
+  std::free(renderer.output);
   renderer = {};
 }
 
