@@ -26,7 +26,7 @@ using e2e::Clock;
 using e2e::Session;
 
 constexpr int runs = 15;
-constexpr int floorRuns = 41;    // each program, interleaved with the other
+constexpr int floorRuns = 101;   // each program, interleaved with the other
 constexpr int echoSessions = 5;  // each program, 200 keys a session
 const std::string prompt = "Enter IP address : ";
 
