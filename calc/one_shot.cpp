@@ -23,7 +23,8 @@ namespace {
 constexpr uint16_t exitInputError = 1;
 constexpr uint16_t exitUsageError = 2;
 
-// Where the help option's line leaves room for the platform's own spelling.
+// The help option's line names the platform's own spelling too, where it has
+// one; its words start in the column of the other options' words.
 constexpr TextRef helpOptionLine = "  -h, --help";
 constexpr int helpTextColumn = 18;
 
@@ -77,7 +78,7 @@ void WriteHelp() {
     WriteLong(standardOutput, native, length);
     column += 2 + length;
   }
-  WriteText(helpTextColumn - column, standardOutput, "");
+  WriteText(column < helpTextColumn ? helpTextColumn - column : 1, standardOutput, "");
   Line(standardOutput, "this help");
   for (TextRef line : helpAfter) Line(standardOutput, line);
 }
