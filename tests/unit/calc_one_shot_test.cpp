@@ -47,8 +47,8 @@ class OneShotTest : public testing::Test {
     const runtime::CommandLine line = {int(texts.size()), argv.data()};
     EXPECT_TRUE(fake::TakesExit([&] { runtime::StartProgram(calc::AnswerOnce, modules, line); }));
     Outcome run = {state.exitCode, state.handles[fake::outputHandle].written,
-               state.handles[fake::errorHandle].written,
-               state.handles[fake::outputHandle].writeCalls};
+                   state.handles[fake::errorHandle].written,
+                   state.handles[fake::outputHandle].writeCalls};
     for (platform::Handle handle : {fake::outputHandle, fake::errorHandle}) {
       state.handles[handle].written.clear();
       state.handles[handle].writeCalls = 0;
