@@ -46,6 +46,13 @@ uint32_t ParseDottedAddress(TextRef text) {
   return result;
 }
 
+uint32_t ParseLine(const LineText& line) {
+  LongText text;
+  AssignShortText(runtime::shortTextLimit, line, text);
+  AppendShortText(text, ".");
+  return ParseDottedAddress(text);
+}
+
 void CheckMask(uint32_t mask) {
   bool oneSeen = false;
   for (uint32_t rest = mask; rest != 0; rest >>= 1) {

@@ -26,6 +26,14 @@ uint8_t OctetValue(const OctetText& text);
 // included, ends with "."; each component shifts the value left by 8 bits.
 uint32_t ParseDottedAddress(runtime::TextRef text);
 
+// A typed line of the address or the mask: only its first 16 characters count.
+inline constexpr int lineMaximum = 16;
+using LineText = runtime::ShortText<lineMaximum>;
+
+// The value of a typed line: the line with "." appended, so that every
+// component ends with a dot, through ParseDottedAddress.
+uint32_t ParseLine(const LineText& line);
+
 // Adds 2 to the error code unless the mask's one-bits form a single run
 // (wherever it lies; a mask of 0 passes).
 void CheckMask(uint32_t mask);

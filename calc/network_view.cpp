@@ -43,7 +43,7 @@ uint32_t StepAddress(uint32_t address, const NetworkRange& range, uint8_t key) {
   return address;
 }
 
-void PrintAddress(uint32_t value) {
+void PrintAddress(uint32_t value, LineEndRoutine endLine) {
   for (int shift = 24; shift > 0; shift -= 8) {
     WriteInteger(0, standardOutput, int32_t((value >> shift) & 0xFF));
     WriteChar(0, standardOutput, '.');
@@ -51,7 +51,7 @@ void PrintAddress(uint32_t value) {
     CheckIo();
   }
   WriteInteger(0, standardOutput, int32_t(value & 0xFF));
-  WriteLineEnd(standardOutput);
+  endLine(standardOutput);
   CheckIo();
 }
 
@@ -66,18 +66,22 @@ static void EndLine() {
   CheckIo();
 }
 
+void WriteRange(const NetworkRange& range, LineEndRoutine endLine) {
+  WriteLabel("IP Network address - ");
+  PrintAddress(range.network, endLine);
+  WriteLabel("First Host IP address - ");
+  PrintAddress(range.firstHost, endLine);
+  WriteLabel("Last Host IP address - ");
+  PrintAddress(range.lastHost, endLine);
+  WriteLabel("Broadcast address  - ");
+  PrintAddress(range.broadcast, endLine);
+}
+
 // One pass: an empty line, the four result lines, two empty lines and the
 // prompt, eight lines in all once the key's line end follows.
 static void ShowRange(const NetworkRange& range) {
   EndLine();
-  WriteLabel("IP Network address - ");
-  PrintAddress(range.network);
-  WriteLabel("First Host IP address - ");
-  PrintAddress(range.firstHost);
-  WriteLabel("Last Host IP address - ");
-  PrintAddress(range.lastHost);
-  WriteLabel("Broadcast address  - ");
-  PrintAddress(range.broadcast);
+  WriteRange(range, WriteLineEnd);
   EndLine();
   EndLine();
   WriteLabel("Enter (+) for next or (-) for previous network or (Esc) for EXIT");

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "runtime/text_stream.h"
+
 namespace calc {
 
 struct NetworkRange {
@@ -24,8 +26,13 @@ NetworkRange RangeOf(uint32_t address, uint32_t mask);
 // neither past the end of the address space; any other key keeps `address`.
 uint32_t StepAddress(uint32_t address, const NetworkRange& range, uint8_t key);
 
-// Writes the value as four dotted decimal numbers and ends the line.
-void PrintAddress(uint32_t value);
+// Writes the value to the standard output stream as four dotted decimal
+// numbers and ends the line with `endLine`.
+void PrintAddress(uint32_t value, runtime::LineEndRoutine endLine);
+
+// The four result lines of `range` on the standard output stream, each ended
+// with `endLine`: network, first host, last host and broadcast address.
+void WriteRange(const NetworkRange& range, runtime::LineEndRoutine endLine);
 
 // Shows the network of `address` and steps on "+" and "-" until Esc.
 void NetworkView(uint32_t address, uint32_t mask);

@@ -17,9 +17,6 @@ using namespace runtime;
 
 namespace {
 
-constexpr int lineMaximum = 16;  // characters of a typed line that count
-using LineText = ShortText<lineMaximum>;
-
 constexpr uint8_t helpColumn = 50;
 constexpr TextRef maskHelpTable[] = {
     "10000000 - 128", "11000000 - 192", "11100000 - 224", "11110000 - 240",
@@ -32,12 +29,6 @@ constexpr uint8_t answerEnd = 'n';
 void Write(TextRef text) {
   WriteText(0, standardOutput, text);
   WriteEnd(standardOutput);
-  CheckIo();
-}
-
-void WriteLine(int width, TextRef text) {
-  WriteText(width, standardOutput, text);
-  WriteLineEnd(standardOutput);
   CheckIo();
 }
 
@@ -54,33 +45,32 @@ void ShowMaskHelp() {
   }
 }
 
-// The typed line with "." appended, so that every component ends with a dot.
-uint32_t ParseLine(const LineText& line) {
-  LongText text;
-  AssignShortText(shortTextLimit, line, text);
-  AppendShortText(text, ".");
-  return ParseDottedAddress(text);
-}
+}  // namespace
 
-void ReportInputErrors() {
+void ReportInputErrors(TextStream& stream, LineEndRoutine endLine) {
   constexpr TextRef rangeMessage = "Address value must be (0..255)";
   constexpr TextRef maskMessage = "Wrong SubNet mask ";
   constexpr int errorPrefixLength = 8;  // "Error - "
-  Write("Error - ");
+  const auto writeLine = [&](int width, TextRef text) {
+    WriteText(width, stream, text);
+    endLine(stream);
+    CheckIo();
+  };
+  WriteText(0, stream, "Error - ");
+  WriteEnd(stream);
+  CheckIo();
   switch (inputErrorCode) {
     case errorComponentRange:
-      WriteLine(0, rangeMessage);
+      writeLine(0, rangeMessage);
       break;
     case errorMaskNotContiguous:
-      WriteLine(0, maskMessage);
+      writeLine(0, maskMessage);
       break;
     default:  // both: the second message stands under the first
-      WriteLine(0, rangeMessage);
-      WriteLine(errorPrefixLength + maskMessage.length, maskMessage);
+      writeLine(0, rangeMessage);
+      writeLine(errorPrefixLength + maskMessage.length, maskMessage);
   }
 }
-
-}  // namespace
 
 void RunTask() {
   console::ClearWindow();
@@ -99,7 +89,7 @@ void RunTask() {
   if (inputErrorCode == 0) {
     NetworkView(address, mask);
   } else {
-    ReportInputErrors();
+    ReportInputErrors(standardOutput, WriteLineEnd);
   }
 }
 

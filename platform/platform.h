@@ -37,6 +37,17 @@ bool CloseHandle(Handle handle);
 // EBADF 6, EACCES 5, EIO 30, and so on).
 uint32_t LastError();
 
+// ---- Text for other programs ----------------------------------------------
+
+// The line end of text that other programs read from a file or a pipe: LF on
+// POSIX, CR LF on Windows. (The console layer and the failure report end
+// their lines with CR LF everywhere.)
+const char* TextLineEnd();
+
+// The platform's own spelling of the help option besides --help and -h: "/?"
+// on Windows; null where the platform has none.
+const char* NativeHelpOption();
+
 // ---- Console output: cells addressed from 0 --------------------------------
 
 struct Coord {

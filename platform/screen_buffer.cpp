@@ -2,7 +2,7 @@
 // scroll over it.
 #include "platform/screen_buffer.h"
 
-#include <new>
+#include <cstdlib>
 
 #include "platform/scroll_geometry.h"
 
@@ -59,8 +59,9 @@ bool InitScreenBuffer(ScreenBuffer& buffer, int16_t width, int16_t height) {
   if (width < 1 || height < 1) return false;
   const int32_t count = int32_t(width) * height;
   if (buffer.cells == nullptr || buffer.capacity < count) {
-    delete[] buffer.cells;
-    buffer.cells = new (std::nothrow) ScreenCell[count];
+    // malloc rather than new: nothing of the C++ support library is needed.
+    std::free(buffer.cells);
+    buffer.cells = static_cast<ScreenCell*>(std::malloc(sizeof(ScreenCell) * size_t(count)));
     buffer.capacity = buffer.cells ? count : 0;
     if (buffer.cells == nullptr) return false;
   }
@@ -78,7 +79,7 @@ void ResetScreenBuffer(ScreenBuffer& buffer) {
 }
 
 void ReleaseScreenBuffer(ScreenBuffer& buffer) {
-  delete[] buffer.cells;
+  std::free(buffer.cells);
   buffer = {};
 }
 

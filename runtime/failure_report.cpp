@@ -1,6 +1,7 @@
 // Fatal failures raised by the program itself, and the report written for
 // every fatal failure: "Runtime error N at 0xADDRESS", the address again, the
-// back-trace and an empty line, each line ending in CR LF.
+// back-trace and an empty line, each line ending in CR LF, on standard output
+// or, when that cannot take it, on standard error.
 #include "runtime/failure_report.h"
 
 #include "platform/platform.h"
@@ -69,14 +70,7 @@ void DumpFrames(TextStream& stream, uintptr_t frame) {
   }
 }
 
-void WriteFailureReport() {
-  // The report must get out: an error still pending from the failing
-  // statement is dropped, and a failure before the runtime's start-up bound
-  // the report stream binds it now.
-  ioResult = 0;
-  if (reportStream.mode != modeOutput) {
-    BindStdStream(reportStream, modeOutput, platform::StdHandle(platform::StdHandleId::output));
-  }
+static void WriteReportLines() {
   ShortText<16> digits;
   HexDigits(runState.errorAddress, 8, digits);
   WriteText(0, reportStream, "Runtime error ");
@@ -89,6 +83,23 @@ void WriteFailureReport() {
   DumpFrames(reportStream, runState.errorFrame);
   WriteText(0, reportStream, "");
   WriteLineEnd(reportStream);
+}
+
+void WriteFailureReport() {
+  // The report must get out: an error still pending from the failing
+  // statement is dropped, and a failure before the runtime's start-up bound
+  // the report stream binds it now.
+  ioResult = 0;
+  if (reportStream.mode != modeOutput) {
+    BindStdStream(reportStream, modeOutput, platform::StdHandle(platform::StdHandleId::output));
+  }
+  WriteReportLines();
+  if (ioResult == 0) return;
+  // Standard output cannot take it (a closed pipe, a full disk: often the
+  // failure itself), so the report goes to standard error rather than nowhere.
+  ioResult = 0;
+  BindStdStream(reportStream, modeOutput, platform::StdHandle(platform::StdHandleId::error));
+  WriteReportLines();
 }
 
 }  // namespace runtime

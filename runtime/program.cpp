@@ -45,12 +45,13 @@ const Module textsModule = {ResetReplaceableTexts, NoFinalization};
 // free-space query of the disk, kept where the platform has one.
 const Module diskSpaceModule = {platform::OpenDiskSpaceQuery, platform::CloseDiskSpaceQuery};
 
-void StartProgram(MainProgram mainProgram, const Module (&modules)[moduleCount]) {
+void StartProgramWith(MainProgram mainProgram, const Module* modules, int count, CommandLine line) {
   platform::InstallFaultHandler(FaultFilter, ResumeAsRunError);
   platform::ResetFloatingPoint(floatingPointControl);
-  moduleTable.count = moduleCount;
+  moduleTable.count = uint8_t(count);
   moduleTable.initializedCount = 0;
-  for (int i = 0; i < moduleCount; ++i) moduleTable.modules[i] = modules[i];
+  for (int i = 0; i < count; ++i) moduleTable.modules[i] = modules[i];
+  commandLine = line;
   platform::CallWithFrameChainEnd(mainProgram);
   ExitProgram();  // only if the main program returned
 }

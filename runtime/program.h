@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "runtime/command_line.h"
+
 namespace runtime {
 
 using MainProgram = void (*)();
@@ -15,10 +17,11 @@ struct Module {
   ModuleRoutine finalize;
 };
 
+// The most modules a program has: the interactive program's four.
 inline constexpr int moduleCount = 4;
 
 struct ModuleTable {
-  uint8_t count;             // modules in the table: 4
+  uint8_t count;             // modules in the table: 4, or 3 without the console layer
   uint8_t initializedCount;  // modules whose initialisation has returned, in table order
   Module modules[moduleCount];
 };
@@ -26,15 +29,25 @@ struct ModuleTable {
 extern ModuleTable moduleTable;
 
 // The first three modules of every program built on this runtime, in order.
-// The fourth, the console layer, belongs to the program.
+// The fourth, the console layer, belongs to the interactive program; the
+// one-shot program has none.
 extern const Module runtimeModule;    // binds the four standard streams
 extern const Module textsModule;      // the table of replaceable texts: empty
 extern const Module diskSpaceModule;  // a disk-space query nothing uses
 
 // Process entry: installs the fault filter, sets up the floating-point unit,
-// takes the program's modules into the module table and calls the main
-// program with the frame chain ending there. Never returns.
-[[noreturn]] void StartProgram(MainProgram mainProgram, const Module (&modules)[moduleCount]);
+// takes the program's modules (`count` of them, in order) into the module
+// table and its command line, and calls the main program with the frame chain
+// ending there. Never returns.
+[[noreturn]] void StartProgramWith(MainProgram mainProgram, const Module* modules, int count,
+                                   CommandLine line);
+
+template <int Count>
+[[noreturn]] void StartProgram(MainProgram mainProgram, const Module (&modules)[Count],
+                               CommandLine line = {}) {
+  static_assert(Count >= 1 && Count <= moduleCount);
+  StartProgramWith(mainProgram, modules, Count, line);
+}
 
 // First action of the main program: initialises the modules in table order.
 void InitModules();

@@ -71,6 +71,19 @@ void WriteInteger(int width, TextStream& stream, int32_t value);
 void WriteChar(int width, TextStream& stream, char c);
 void WriteEnd(TextStream& stream);
 void WriteLineEnd(TextStream& stream);
+// The same with the platform's line end for text other programs read (LF on
+// POSIX, CR LF on Windows), where WriteLineEnd always writes CR LF.
+void WriteTextLineEnd(TextStream& stream);
+
+// Either of the two: how a caller wants its lines ended.
+using LineEndRoutine = void (*)(TextStream& stream);
+
+// An output stream bound to a handle hands its characters on at the end of
+// every statement. Once buffered (its flush hook emptied) it hands them on
+// only when its buffer is full and at FlushOutput: output read by another
+// program, not watched line by line, in as few system calls as fit.
+void BufferOutput(TextStream& stream);
+void FlushOutput(TextStream& stream);
 
 // The signed decimal form of value into text (at most 11 characters).
 void IntegerToText(int32_t value, ShortText<11>& text);

@@ -2,6 +2,7 @@
 // right-aligned in a field, and the statement ends that hand them on.
 #include <cstring>
 
+#include "platform/platform.h"
 #include "runtime/text_stream.h"
 
 namespace runtime {
@@ -82,6 +83,21 @@ void WriteLineEnd(TextStream& stream) {
   if (!ReadyForWrite(stream)) return;
   WriteBlock(stream, "\r\n", 2);
   if (stream.flushHook != nullptr) stream.flushHook(stream);
+}
+
+void WriteTextLineEnd(TextStream& stream) {
+  if (!ReadyForWrite(stream)) return;
+  const char* lineEnd = platform::TextLineEnd();
+  WriteBlock(stream, lineEnd, int(std::strlen(lineEnd)));
+  if (stream.flushHook != nullptr) stream.flushHook(stream);
+}
+
+void BufferOutput(TextStream& stream) {
+  stream.flushHook = nullptr;
+}
+
+void FlushOutput(TextStream& stream) {
+  if (ReadyForWrite(stream) && stream.bufferPos > 0) stream.inOutDriver(stream);
 }
 
 }  // namespace runtime

@@ -25,6 +25,10 @@ namespace {
 bool readerIdle = false;
 constexpr uint64_t idlePauseMs = 250;  // the longest idle pause, a safety net only
 
+// The pause's wait found input: the reader's next look reads it without
+// asking again (a key's echo waits for no more than one poll).
+bool inputSeenReady = false;
+
 bool InputReady(int fd, int timeoutMs) {
   pollfd waiting = {fd, POLLIN, 0};
   return poll(&waiting, 1, timeoutMs) > 0;
@@ -32,7 +36,9 @@ bool InputReady(int fd, int timeoutMs) {
 
 // Reads what is there without waiting and decodes it.
 void TakeAvailableBytes(int fd) {
-  if (session.inputEnded || !InputReady(fd, 0)) return;
+  const bool ready = inputSeenReady || InputReady(fd, 0);
+  inputSeenReady = false;
+  if (session.inputEnded || !ready) return;
   uint8_t bytes[256];
   const ssize_t n = read(fd, bytes, sizeof bytes);
   if (n > 0) {
@@ -72,7 +78,7 @@ void PauseForInput(Handle input, uint32_t milliseconds) {
     const uint64_t now = posix::NowMs();
     timeout = deadline <= now ? 0 : deadline - now < timeout ? deadline - now : timeout;
   }
-  InputReady(int(input), int(timeout));
+  inputSeenReady = InputReady(int(input), int(timeout));
 }
 
 }  // namespace platform

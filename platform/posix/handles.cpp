@@ -1,6 +1,6 @@
 // Process handles on POSIX: file descriptors 0, 1 and 2, write() until every
 // byte is out, read() once, fstat() for character devices, and errno told as
-// the Win32 error number the runtime expects.
+// the Win32 error number the runtime expects; LF ends a line of text.
 #include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,6 +97,14 @@ bool CloseHandle(Handle handle) {
 
 uint32_t LastError() {
   return lastError;
+}
+
+const char* TextLineEnd() {
+  return "\n";
+}
+
+const char* NativeHelpOption() {
+  return nullptr;
 }
 
 }  // namespace platform

@@ -3,7 +3,9 @@
 // blank rows with EL, clears with ED, and scrolls with DECSTBM and line feeds.
 #include "platform/posix/renderer.h"
 
-#include <new>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
 
 #include "platform/cp437.h"
 #include "platform/posix/terminal_output.h"
@@ -106,8 +108,10 @@ void ResetShadow(Renderer& r, bool cleared) {
 
 // ---- Comparing model and shadow -----------------------------------------------
 
+// Equal bytes are the common case of every flush's full comparison: they
+// skip the table.
 bool SameGlyph(uint8_t a, uint8_t b) {
-  return Cp437Glyph(a) == Cp437Glyph(b);
+  return a == b || Cp437Glyph(a) == Cp437Glyph(b);
 }
 
 bool Differs(const ScreenCell& wanted, const ScreenCell& shown) {
@@ -116,7 +120,8 @@ bool Differs(const ScreenCell& wanted, const ScreenCell& shown) {
 }
 
 bool IsBlank(const ScreenCell& cell) {
-  return cell.known && cell.attribute == plainAttribute && Cp437Glyph(cell.character) == ' ';
+  return cell.known && cell.attribute == plainAttribute &&
+         (cell.character == ' ' || Cp437Glyph(cell.character) == ' ');
 }
 
 bool VisibleModelBlank(const Renderer& r, const ScreenBuffer& model) {
@@ -135,6 +140,15 @@ bool VisibleShadowBlank(Renderer& r) {
     }
   }
   return true;
+}
+
+// A row whose shown cells equal the shadow's byte for byte has no change, so
+// most rows of a flush are passed over without a look at each cell.
+static_assert(std::has_unique_object_representations_v<ScreenCell>);
+bool RowUnchanged(Renderer& r, const ScreenBuffer& model, int y) {
+  const int x = r.origin.x;
+  return std::memcmp(&ScreenCellAt(model, x, y), &ShadowAt(r, x, y),
+                     sizeof(ScreenCell) * size_t(VisibleColumns(r))) == 0;
 }
 
 bool ChangedAt(Renderer& r, const ScreenBuffer& model, int x, int y) {
@@ -257,18 +271,20 @@ void ScrollShadow(Renderer& r, int rows, int lines) {
   }
 }
 
+// malloc rather than new: the program then needs nothing of the C++ support
+// library, whose exception machinery would cost start-up time.
 bool Allocate(ScreenCell*& cells, int32_t& capacity, int32_t count) {
   if (cells != nullptr && capacity >= count) return true;
-  delete[] cells;
-  cells = new (std::nothrow) ScreenCell[count];
+  std::free(cells);
+  cells = static_cast<ScreenCell*>(std::malloc(sizeof(ScreenCell) * size_t(count)));
   capacity = cells ? count : 0;
   return cells != nullptr;
 }
 
 bool AllocateOutput(Renderer& r, int32_t capacity) {
   if (r.output != nullptr && r.outputCapacity == capacity) return true;
-  delete[] r.output;
-  r.output = new (std::nothrow) char[capacity];
+  std::free(r.output);
+  r.output = static_cast<char*>(std::malloc(size_t(capacity)));
   r.outputCapacity = r.output ? capacity : 0;
   return r.output != nullptr;
 }
@@ -309,8 +325,8 @@ bool InitRenderer(Renderer& renderer, const ScreenBuffer& model, int16_t termina
 }
 
 void ReleaseRenderer(Renderer& renderer) {
-  delete[] renderer.shadow;
-  delete[] renderer.output;
+  std::free(renderer.shadow);
+  std::free(renderer.output);
   renderer = {};
 }
 
@@ -328,7 +344,7 @@ void RenderChanges(Renderer& renderer, const ScreenBuffer& model) {
   if (renderer.repaintPending || ClearPays(renderer, model)) EraseDisplay(renderer);
   renderer.repaintPending = false;
   for (int y = renderer.origin.y; y < renderer.origin.y + VisibleRows(renderer); ++y) {
-    RenderRow(renderer, model, y);
+    if (!RowUnchanged(renderer, model, y)) RenderRow(renderer, model, y);
   }
   if (IsVisible(renderer, model.cursor.x, model.cursor.y)) {
     MoveCursor(renderer, TerminalPosition(renderer, model.cursor.x, model.cursor.y));

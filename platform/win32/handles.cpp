@@ -1,5 +1,6 @@
 // Process handles on Win32: the standard handles (GetStdHandle, asked once
-// each), WriteFile, ReadFile, GetFileType, CloseHandle and GetLastError.
+// each), WriteFile, ReadFile, GetFileType, CloseHandle and GetLastError; CR LF
+// ends a line of text, and /? asks for help.
 #include <iterator>
 
 #include "platform/platform.h"
@@ -62,6 +63,14 @@ bool CloseHandle(Handle handle) {
 
 uint32_t LastError() {
   return GetLastError();
+}
+
+const char* TextLineEnd() {
+  return "\r\n";
+}
+
+const char* NativeHelpOption() {
+  return "/?";
 }
 
 }  // namespace platform

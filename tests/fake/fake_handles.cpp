@@ -76,6 +76,14 @@ uint32_t LastError() {
   return state.lastError;
 }
 
+const char* TextLineEnd() {
+  return state.textLineEnd;
+}
+
+const char* NativeHelpOption() {
+  return state.nativeHelpOption;
+}
+
 void InstallFaultHandler(FaultFilter, ResumeRoutine) {
   ++state.faultHandlerInstalls;
 }

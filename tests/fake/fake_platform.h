@@ -45,6 +45,8 @@ struct ConsoleCall {
 struct FakeState {
   std::map<platform::Handle, HandleScript> handles;
   uint32_t lastError = 0;
+  const char* textLineEnd = "\n";          // what TextLineEnd gives
+  const char* nativeHelpOption = nullptr;  // what NativeHelpOption gives
   bool exited = false;
   uint32_t exitCode = 0;
   std::jmp_buf* exitJump = nullptr;  // where ExitProcess returns to; null: abort

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "calc/address.h"
+#include "tests/shared/network_cases.h"
 
 namespace {
 
@@ -84,21 +85,8 @@ TEST(CheckMask, ContiguousRunPasses) {
 
 // The four codes a task can end with: the address is parsed, then the mask,
 // then the mask is checked, all accumulating into one code.
-struct TaskCase {
-  const char* address;
-  const char* mask;
-  uint8_t code;
-};
-
 TEST(InputErrorCode, CodesCombineOverATask) {
-  const TaskCase cases[] = {{"10.0.0.1", "255.255.255.0", 0},
-                            {"10.0.0.300", "255.255.255.0", 1},
-                            {"10.0.0.1", "255.0.255.0", 2},
-                            {"10.0.0.999", "255.0.255.0", 3},
-                            {"10.0.0.1", "255.300.255.0", 3},
-                            {"10.0.0.1", "255.255.254.1", 2},
-                            {"", "", 0}};
-  for (const TaskCase& c : cases) {
+  for (const cases::InputCodeCase& c : cases::inputCodeCases) {
     calc::inputErrorCode = 0;
     ParseLine(c.address);
     calc::CheckMask(ParseLine(c.mask));

@@ -1,8 +1,15 @@
 // Network range arithmetic and stepping, at both ends of the address space
-// and for the masks with fewer than two host bits.
+// and for the masks with fewer than two host bits, from the shared table of
+// typed texts.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
+#include "calc/address.h"
+#include "calc/command_line.h"
 #include "calc/network_view.h"
+#include "tests/shared/network_cases.h"
 
 namespace {
 
@@ -10,43 +17,32 @@ constexpr uint32_t Ip(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
   return a << 24 | b << 16 | c << 8 | d;
 }
 
-struct RangeCase {
-  uint32_t address, mask;
-  calc::NetworkRange range;
-};
+// The dotted form the view prints.
+std::string Dotted(uint32_t value) {
+  return std::to_string(value >> 24) + "." + std::to_string(value >> 16 & 0xFF) + "." +
+         std::to_string(value >> 8 & 0xFF) + "." + std::to_string(value & 0xFF);
+}
 
-const RangeCase rangeCases[] = {
-    RangeCase{Ip(192, 168, 1, 10),
-              Ip(255, 255, 255, 0),
-              {Ip(192, 168, 1, 0), Ip(192, 168, 1, 1), Ip(192, 168, 1, 254), Ip(192, 168, 1, 255)}},
-    RangeCase{0, 0, {0, 1, 0xFFFFFFFE, 0xFFFFFFFF}},
-    // No host bit: one address, itself the only host, even at the very top.
-    RangeCase{0xFFFFFFFF, 0xFFFFFFFF, {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF}},
-    RangeCase{0, 0xFFFFFFFF, {0, 0, 0, 0}},
-    // One host bit: a point-to-point pair, both usable.
-    RangeCase{Ip(10, 0, 0, 7),
-              0xFFFFFFFE,
-              {Ip(10, 0, 0, 6), Ip(10, 0, 0, 6), Ip(10, 0, 0, 7), Ip(10, 0, 0, 7)}},
-    RangeCase{Ip(10, 0, 0, 1),
-              0x7FFFFFFF,
-              {Ip(10, 0, 0, 1), Ip(10, 0, 0, 1), Ip(138, 0, 0, 1), Ip(138, 0, 0, 1)}},
-    // A run of ones that does not start at the top is used unchanged.
-    RangeCase{Ip(10, 20, 30, 40),
-              Ip(0, 0, 255, 0),
-              {Ip(0, 0, 30, 0), Ip(0, 0, 30, 1), Ip(255, 255, 30, 254), Ip(255, 255, 30, 255)}},
-    RangeCase{Ip(255, 255, 255, 200),
-              Ip(255, 255, 255, 252),
-              {Ip(255, 255, 255, 200), Ip(255, 255, 255, 201), Ip(255, 255, 255, 202),
-               Ip(255, 255, 255, 203)}}};
+uint32_t Parsed(const char* text) {
+  calc::LineText line;
+  runtime::AssignShortText(calc::lineMaximum, runtime::TextRef(text, int(std::strlen(text))), line);
+  return calc::ParseLine(line);
+}
 
 TEST(RangeOf, FourAddresses) {
-  for (const RangeCase& c : rangeCases) {
-    const calc::NetworkRange got = calc::RangeOf(c.address, c.mask);
-    SCOPED_TRACE(testing::Message() << std::hex << c.address << " / " << c.mask);
-    EXPECT_EQ(got.network, c.range.network);
-    EXPECT_EQ(got.firstHost, c.range.firstHost);
-    EXPECT_EQ(got.lastHost, c.range.lastHost);
-    EXPECT_EQ(got.broadcast, c.range.broadcast);
+  for (const cases::NetworkCase& c : cases::networkCases) {
+    SCOPED_TRACE(testing::Message() << '"' << c.address << "\" / \"" << c.mask << '"');
+    calc::inputErrorCode = 0;
+    const uint32_t mask = Parsed(c.mask);
+    const calc::NetworkRange got = calc::RangeOf(Parsed(c.address), mask);
+    EXPECT_EQ(calc::inputErrorCode, 0);
+    EXPECT_EQ(Dotted(got.network), c.network);
+    EXPECT_EQ(Dotted(got.firstHost), c.firstHost);
+    EXPECT_EQ(Dotted(got.lastHost), c.lastHost);
+    EXPECT_EQ(Dotted(got.broadcast), c.broadcast);
+    if (c.prefix >= 0) {
+      EXPECT_EQ(calc::PrefixMask(uint8_t(c.prefix)), mask);
+    }
   }
 }
 

@@ -102,6 +102,20 @@ TEST_F(ProgramTest, FailureInsideTheReportEndsWithTheFirstNumber) {
   EXPECT_EQ(fake::state.exitCode, 216u);
 }
 
+TEST_F(ProgramTest, ReportThatStandardOutputCannotTakeGoesToStandardError) {
+  const Module quiet[moduleCount] = {runtimeModule, textsModule, diskSpaceModule, {}};
+  UseModules(quiet);
+  fake::state.handles[fake::outputHandle].failWrites = true;
+  EXPECT_TRUE(fake::TakesExit([] {
+    InitModules();
+    RaiseRunError(101);
+  }));
+  EXPECT_EQ(fake::state.exitCode, 101u);
+  const std::string report = fake::state.handles[fake::errorHandle].written;
+  EXPECT_EQ(report.rfind("Runtime error 101 at 0x", 0), 0u) << report;
+  EXPECT_EQ(report.substr(report.size() - 4), "\r\n\r\n");
+}
+
 TEST_F(ProgramTest, FaultFilterTakesTableFaultsOnTheMainStackOnly) {
   const platform::FaultRecord divide = {0xC0000094, 0x401234, 0x7000, true};
   EXPECT_TRUE(FaultFilter(divide));

@@ -1,0 +1,222 @@
+// netstep with arguments, as scripts use it: the arguments and the usage
+// errors, the one-shot answers against the interactive screens for one table
+// of inputs, and the answer without any terminal, into pipes and files,
+// including ones that cannot take it.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/netstep_e2e.h"
+#include "tests/shared/network_cases.h"
+
+namespace e2e {
+namespace {
+
+struct Outcome {
+  std::optional<ExitStatus> status;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+class CommandLineTest : public NetstepTest {
+ protected:
+  // netstep with `arguments` and no terminal at all: standard output on a
+  // pipe unless `options` sends it elsewhere, standard error in a file.
+  Outcome RunOnce(const std::vector<std::string>& arguments, LaunchOptions options = {}) {
+    const LaunchOptions target = Options();
+    options.command = target.command;
+    options.defaultTimeout = target.defaultTimeout;
+    options.command.argv.insert(options.command.argv.end(), arguments.begin(), arguments.end());
+    if (options.stdOut.kind == Stream::Kind::terminal) options.stdOut = Stream::Pipe();
+    options.controllingTerminal = false;
+    const std::string errPath =
+        testing::TempDir() + "netstep_" + std::to_string(getpid()) + "_command_line_err";
+    options.stdErr = Stream::File(errPath);
+    Outcome outcome;
+    {
+      Session session(options);
+      outcome.status = session.WaitForExit();
+      if (options.stdOut.kind == Stream::Kind::pipe) outcome.out = session.RedirectedOutput();
+    }
+    outcome.err = ReadFile(errPath);
+    std::remove(errPath.c_str());
+    return outcome;
+  }
+
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // The platform's line end: what one-shot lines end with.
+  std::string LineEnd() const { return IsWindows() ? "\r\n" : "\n"; }
+
+  std::string Lines(const std::vector<std::string>& lines) const {
+    std::string text;
+    for (const std::string& line : lines) text += line + LineEnd();
+    return text;
+  }
+
+  std::string Block(const std::string& network, const std::string& first, const std::string& last,
+                    const std::string& broadcast) const {
+    return Lines(ResultRows(network, first, last, broadcast));
+  }
+};
+NETSTEP_TARGETS(CommandLineTest);
+
+std::string Shown(const std::vector<std::string>& arguments) {
+  std::string line = "netstep";
+  for (const std::string& argument : arguments) line += " '" + argument + "'";
+  return line;
+}
+
+TEST_P(CommandLineTest, ArgumentsAndUsageErrors) {
+  const std::string usage = "Try 'netstep --help'";
+  const struct {
+    std::vector<std::string> arguments;
+    int code;
+    std::string outStart;  // standard output begins with this ("" : is empty)
+    std::vector<std::string> err;
+  } cases[] = {
+      {{"--version"}, 0, Lines({"netstep " NETSTEP_VERSION}), {}},
+      {{"-V"}, 0, Lines({"netstep " NETSTEP_VERSION}), {}},
+      {{"--help"}, 0, Lines({"Usage: netstep"}), {}},
+      {{"-h"}, 0, Lines({"Usage: netstep"}), {}},
+      {{"--bogus"}, 2, "", {"netstep: unknown option '--bogus'", usage}},
+      {{"1.2.3.4"}, 2, "", {"netstep: a mask is needed after the address '1.2.3.4'", usage}},
+      {{"1.2.3.4/33"},
+       2,
+       "",
+       {"netstep: the prefix must be a whole number from 0 to 32, not '33'", usage}},
+      {{"-n", "0", "1.2.3.4/8"},
+       2,
+       "",
+       {"netstep: the count of networks must be a whole number from 1 up, not '0'", usage}},
+      {{"1.2.3.4", "255.0.0.0", "x"}, 2, "", {"netstep: unexpected argument 'x'", usage}},
+      {{"10.0.0.300", "255.255.255.0"}, 1, "", {"Error - Address value must be (0..255)"}},
+      {{"10.0.0.1", "255.0.255.0"}, 1, "", {"Error - Wrong SubNet mask "}},
+      {{"10.0.0.999", "255.0.255.0"},
+       1,
+       "",
+       {"Error - Address value must be (0..255)", "        Wrong SubNet mask "}},
+      // "/?" asks for help where the platform spells it so; elsewhere it is
+      // an address with a bad prefix.
+      {{"/?"},
+       IsWindows() ? 0 : 2,
+       IsWindows() ? Lines({"Usage: netstep"}) : "",
+       IsWindows()
+           ? std::vector<std::string>{}
+           : std::vector<
+                 std::string>{"netstep: the prefix must be a whole number from 0 to 32, not '?'",
+                              usage}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Shown(c.arguments));
+    const Outcome outcome = RunOnce(c.arguments);
+    EXPECT_EQ(outcome.status, ExitStatus::Code(c.code));
+    if (c.outStart.empty()) {
+      EXPECT_EQ(outcome.out, "");
+    } else {
+      EXPECT_EQ(outcome.out.rfind(c.outStart, 0), 0u) << outcome.out;
+    }
+    EXPECT_EQ(outcome.err, Lines(c.err));
+  }
+}
+
+// One table through both paths: typed at the prompts, the view's four rows;
+// given as arguments (ADDRESS MASK, and ADDRESS/PREFIX where the mask is a
+// prefix), the four lines. Both must be the table's.
+TEST_P(CommandLineTest, OneShotAgreesWithTheInteractiveScreens) {
+  Start();
+  bool first = true;
+  for (const cases::NetworkCase& c : cases::networkCases) {
+    SCOPED_TRACE(testing::Message() << '"' << c.address << "\" \"" << c.mask << '"');
+    const std::vector<std::string> rows =
+        ResultRows(c.network, c.firstHost, c.lastHost, c.broadcast);
+    if (!first) s().Type("y");  // a new task
+    first = false;
+    EnterTask(c.address, c.mask);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(LeftText(3 + i), rows[size_t(i)]) << s().Dump();
+    s().Type("\x1b");
+    WaitForNewTaskPrompt();
+
+    const Outcome answer = RunOnce({c.address, c.mask});
+    EXPECT_EQ(answer.status, ExitStatus::Code(0)) << answer.err;
+    EXPECT_EQ(answer.out, Lines(rows));
+    if (c.prefix >= 0) {
+      const Outcome prefixed = RunOnce({std::string(c.address) + "/" + std::to_string(c.prefix)});
+      EXPECT_EQ(prefixed.status, ExitStatus::Code(0)) << prefixed.err;
+      EXPECT_EQ(prefixed.out, Lines(rows));
+    }
+  }
+  EndProgram();
+}
+
+TEST_P(CommandLineTest, CountOfNetworksStopsAtTheEndOfTheAddressSpace) {
+  const Outcome three = RunOnce({"--count", "3", "192.168.1.10/24"});
+  EXPECT_EQ(three.status, ExitStatus::Code(0));
+  EXPECT_EQ(three.out,
+            Block("192.168.1.0", "192.168.1.1", "192.168.1.254", "192.168.1.255") + LineEnd() +
+                Block("192.168.2.0", "192.168.2.1", "192.168.2.254", "192.168.2.255") + LineEnd() +
+                Block("192.168.3.0", "192.168.3.1", "192.168.3.254", "192.168.3.255"));
+  const Outcome top = RunOnce({"-n", "5", "255.255.254.1", "255.255.255.0"});
+  EXPECT_EQ(top.status, ExitStatus::Code(0));
+  EXPECT_EQ(top.out,
+            Block("255.255.254.0", "255.255.254.1", "255.255.254.254", "255.255.254.255") +
+                LineEnd() +
+                Block("255.255.255.0", "255.255.255.1", "255.255.255.254", "255.255.255.255"));
+}
+
+TEST_P(CommandLineTest, AnswersIntoAFileWithoutATerminal) {
+  const std::string path =
+      testing::TempDir() + "netstep_" + std::to_string(getpid()) + "_command_line_out";
+  LaunchOptions options;
+  options.stdOut = Stream::File(path);
+  const Outcome outcome = RunOnce({"10.0.0.7", "255.255.255.254"}, options);
+  EXPECT_EQ(outcome.status, ExitStatus::Code(0));
+  EXPECT_EQ(ReadFile(path), Block("10.0.0.6", "10.0.0.6", "10.0.0.7", "10.0.0.7"));
+  std::remove(path.c_str());
+}
+
+// Started from a terminal with its output on a pipe, netstep neither writes
+// to the terminal nor changes its settings.
+TEST_P(CommandLineTest, LeavesTheTerminalAlone) {
+  LaunchOptions options = Options();
+  options.command.argv.insert(options.command.argv.end(), {"-n", "2", "10.1.2.3/8"});
+  options.stdOut = Stream::Pipe();
+  session_ = std::make_unique<Session>(options);
+  EXPECT_EQ(s().WaitForExit(), ExitStatus::Code(0));
+  EXPECT_EQ(s().RedirectedOutput(),
+            Block("10.0.0.0", "10.0.0.1", "10.255.255.254", "10.255.255.255") + LineEnd() +
+                Block("11.0.0.0", "11.0.0.1", "11.255.255.254", "11.255.255.255"));
+  EXPECT_EQ(s().Output(), "");
+  EXPECT_EQ(SttyText(s().TerminalModes()), SttyText(s().ModesAtLaunch()));
+}
+
+TEST_P(CommandLineTest, OutputThatCannotBeWrittenEndsWithTheRuntimeError) {
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  close(ends[0]);  // nobody reads: writing fails
+  LaunchOptions toClosedPipe;
+  toClosedPipe.stdOut = Stream::Fd(ends[1]);
+  LaunchOptions toFullDisk;
+  toFullDisk.stdOut = Stream::File("/dev/full");
+  for (const LaunchOptions& options : {toClosedPipe, toFullDisk}) {
+    SCOPED_TRACE(options.stdOut.kind == Stream::Kind::fd ? "closed pipe" : "full disk");
+    const Outcome outcome = RunOnce({"-n", "3", "192.168.1.10/24"}, options);
+    EXPECT_EQ(outcome.status, ExitStatus::Code(101));
+    EXPECT_EQ(outcome.err.rfind("Runtime error 101 at 0x", 0), 0u) << outcome.err;
+  }
+  close(ends[1]);
+}
+
+}  // namespace
+}  // namespace e2e

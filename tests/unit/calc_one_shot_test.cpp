@@ -1,0 +1,230 @@
+// The one-shot program on the recording fake: the exact bytes on standard
+// output and standard error, the exit code, and that it asks nothing of a
+// console.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "calc/address.h"
+#include "calc/one_shot.h"
+#include "runtime/program.h"
+#include "runtime/runtime_state.h"
+#include "runtime/text_stream.h"
+#include "tests/fake/fake_platform.h"
+#include "tests/shared/network_cases.h"
+
+namespace {
+
+using fake::state;
+
+struct Outcome {
+  uint32_t exitCode;
+  std::string out;
+  std::string err;
+  int outWrites;
+};
+
+class OneShotTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fake::Reset();
+    runtime::ioResult = 0;
+    runtime::runState = runtime::RunState{};
+    runtime::moduleTable = runtime::ModuleTable{};
+  }
+
+  // netstep with these arguments, as app/ starts it: no console module.
+  static Outcome Answer(const std::vector<std::string>& arguments) {
+    static const runtime::Module modules[] = {runtime::runtimeModule, runtime::textsModule,
+                                              runtime::diskSpaceModule};
+    std::vector<std::string> texts = {"netstep"};
+    texts.insert(texts.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : texts) argv.push_back(text.data());
+    argv.push_back(nullptr);
+    runtime::runState = runtime::RunState{};
+    const runtime::CommandLine line = {int(texts.size()), argv.data()};
+    EXPECT_TRUE(fake::TakesExit([&] { runtime::StartProgram(calc::AnswerOnce, modules, line); }));
+    Outcome run = {state.exitCode, state.handles[fake::outputHandle].written,
+                   state.handles[fake::errorHandle].written,
+                   state.handles[fake::outputHandle].writeCalls};
+    for (platform::Handle handle : {fake::outputHandle, fake::errorHandle}) {
+      state.handles[handle].written.clear();
+      state.handles[handle].writeCalls = 0;
+    }
+    return run;
+  }
+};
+
+std::string Lines(const std::vector<std::string>& lines, const char* end = "\n") {
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  return text;
+}
+
+std::string Block(const std::string& network, const std::string& first, const std::string& last,
+                  const std::string& broadcast, const char* end = "\n") {
+  return Lines({"IP Network address - " + network, "First Host IP address - " + first,
+                "Last Host IP address - " + last, "Broadcast address  - " + broadcast},
+               end);
+}
+
+TEST_F(OneShotTest, TheSharedCasesAsTheViewWordsThem) {
+  for (const cases::NetworkCase& c : cases::networkCases) {
+    SCOPED_TRACE(testing::Message() << '"' << c.address << "\" \"" << c.mask << '"');
+    const std::string want = Block(c.network, c.firstHost, c.lastHost, c.broadcast);
+    const Outcome run = Answer({c.address, c.mask});
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.out, want);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.outWrites, 1);  // the whole answer in one piece
+    if (c.prefix >= 0) {
+      const Outcome prefixed = Answer({std::string(c.address) + "/" + std::to_string(c.prefix)});
+      EXPECT_EQ(prefixed.exitCode, 0u);
+      EXPECT_EQ(prefixed.out, want);
+    }
+  }
+}
+
+TEST_F(OneShotTest, NoConsoleIsAskedForAnything) {
+  Answer({"192.168.1.10", "255.255.255.0"});
+  EXPECT_TRUE(state.consoleCalls.empty());
+  EXPECT_EQ(state.pauses, 0);
+  EXPECT_EQ(state.eventQueries, 0);
+  EXPECT_EQ(runtime::moduleTable.count, 3);
+}
+
+TEST_F(OneShotTest, LinesEndAsThePlatformEndsThem) {
+  state.textLineEnd = "\r\n";
+  EXPECT_EQ(Answer({"10.0.0.7/31"}).out,
+            Block("10.0.0.6", "10.0.0.6", "10.0.0.7", "10.0.0.7", "\r\n"));
+  EXPECT_EQ(Answer({"-n", "2", "10.0.0.7/31"}).out,
+            Block("10.0.0.6", "10.0.0.6", "10.0.0.7", "10.0.0.7", "\r\n") + "\r\n" +
+                Block("10.0.0.8", "10.0.0.8", "10.0.0.9", "10.0.0.9", "\r\n"));
+  EXPECT_EQ(Answer({"10.0.0.300", "255.0.0.0"}).err, "Error - Address value must be (0..255)\r\n");
+  EXPECT_EQ(Answer({"--bogus"}).err,
+            "netstep: unknown option '--bogus'\r\nTry 'netstep --help'\r\n");
+}
+
+// The networks of --count: the view's "+" steps, an empty line between two,
+// and no step past the end of the address space.
+TEST_F(OneShotTest, CountStepsAsPlusDoes) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> networks;  // the first line of each block
+  } cases[] = {
+      {{"--count", "3", "192.168.1.10/24"}, {"192.168.1.0", "192.168.2.0", "192.168.3.0"}},
+      {{"-n", "5", "255.255.254.1", "255.255.255.0"}, {"255.255.254.0", "255.255.255.0"}},
+      {{"-n", "3", "1.2.3.4/0"}, {"0.0.0.0"}},
+      {{"-n", "2", "255.255.255.255/32"}, {"255.255.255.255"}},
+      {{"-n", "3", "10.20.30.40", "0.0.255.0"}, {"0.0.30.0", "0.0.31.0", "0.0.32.0"}},
+      {{"-n", "4294967296", "255.255.255.254/32"}, {"255.255.255.254", "255.255.255.255"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[2]);
+    const Outcome run = Answer(c.arguments);
+    EXPECT_EQ(run.exitCode, 0u);
+    std::vector<std::string> networks;
+    size_t at = 0;
+    for (;;) {
+      ASSERT_EQ(run.out.compare(at, 21, "IP Network address - "), 0) << run.out;
+      const size_t end = run.out.find('\n', at);
+      networks.push_back(run.out.substr(at + 21, end - at - 21));
+      for (int line = 0; line < 4; ++line) at = run.out.find('\n', at) + 1;
+      if (at == run.out.size()) break;
+      ASSERT_EQ(run.out[at], '\n') << run.out;  // the empty line between two
+      ++at;
+    }
+    EXPECT_EQ(networks, c.networks);
+  }
+}
+
+TEST_F(OneShotTest, ManyNetworksLeaveAsTheBufferFills) {
+  const Outcome run = Answer({"-n", "40", "10.0.0.0/24"});
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_GT(run.outWrites, 1);
+  std::string want;
+  for (int i = 0; i < 40; ++i) {
+    const std::string net = "10.0." + std::to_string(i) + ".";
+    want += (i > 0 ? "\n" : "") + Block(net + "0", net + "1", net + "254", net + "255");
+  }
+  EXPECT_EQ(run.out, want);
+}
+
+// The input error codes in the interactive program's words, on standard error.
+TEST_F(OneShotTest, BadAddressOrMaskIsCodeOne) {
+  const std::string range = "Error - Address value must be (0..255)\n";
+  const std::string mask = "Error - Wrong SubNet mask \n";
+  const std::string both = "Error - Address value must be (0..255)\n        Wrong SubNet mask \n";
+  const std::string byCode[] = {"", range, mask, both};
+  for (const cases::InputCodeCase& c : cases::inputCodeCases) {
+    SCOPED_TRACE(testing::Message() << c.address << " / " << c.mask);
+    const Outcome run = Answer({c.address, c.mask});
+    EXPECT_EQ(run.err, byCode[c.code]);
+    EXPECT_EQ(run.exitCode, c.code == 0 ? 0u : 1u);
+    if (c.code != 0) {
+      EXPECT_EQ(run.out, "");
+    }
+  }
+  const Outcome prefixed = Answer({"10.0.0.300/24"});
+  EXPECT_EQ(prefixed.exitCode, 1u);
+  EXPECT_EQ(prefixed.err, range);
+}
+
+TEST_F(OneShotTest, BadCommandLineIsCodeTwoWithAReason) {
+  const std::string longOption = "--" + std::string(300, 'z');
+  const struct {
+    std::vector<std::string> arguments;
+    std::string reason;
+  } cases[] = {
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"1.2.3.4/8", "--count"}, "option '--count' needs a count of networks"},
+      {{"-n", "x", "1.2.3.4/8"}, "the count of networks must be a whole number from 1 up, not 'x'"},
+      {{"1.2.3.4/33"}, "the prefix must be a whole number from 0 to 32, not '33'"},
+      {{"-n", "2"}, "an address and a mask are needed"},
+      {{"1.2.3.4"}, "a mask is needed after the address '1.2.3.4'"},
+      {{"1.2.3.4", "255.0.0.0", "7"}, "unexpected argument '7'"},
+      // A culprit longer than a short text holds comes out whole.
+      {{longOption}, "unknown option '" + longOption + "'"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason.substr(0, 40));
+    const Outcome run = Answer(c.arguments);
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "netstep: " + c.reason + "\nTry 'netstep --help'\n");
+  }
+}
+
+TEST_F(OneShotTest, HelpAndVersion) {
+  const Outcome version = Answer({"--version"});
+  EXPECT_EQ(version.exitCode, 0u);
+  EXPECT_EQ(version.out, "netstep " NETSTEP_VERSION "\n");
+  EXPECT_EQ(Answer({"-V"}).out, version.out);
+
+  const Outcome help = Answer({"--help"});
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.rfind("Usage: netstep\n", 0), 0u) << help.out;
+  EXPECT_NE(help.out.find("\n  -h, --help      this help\n"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("\n  -n, --count N   "), std::string::npos) << help.out;
+  EXPECT_EQ(Answer({"-h"}).out, help.out);
+  for (size_t at = 0, end; (end = help.out.find('\n', at)) != std::string::npos; at = end + 1) {
+    EXPECT_LE(end - at, 79u) << help.out.substr(at, end - at);
+  }
+
+  state.nativeHelpOption = "/?";
+  const Outcome native = Answer({"/?"});
+  EXPECT_EQ(native.exitCode, 0u);
+  EXPECT_NE(native.out.find("\n  -h, --help, /?  this help\n"), std::string::npos) << native.out;
+}
+
+TEST_F(OneShotTest, OutputThatCannotBeWrittenEndsWithTheRuntimeError) {
+  state.handles[fake::outputHandle].failWrites = true;
+  const Outcome run = Answer({"192.168.1.10/24"});
+  EXPECT_EQ(run.exitCode, 101u);
+  EXPECT_EQ(run.err.rfind("Runtime error 101 at 0x", 0), 0u) << run.err;
+}
+
+}  // namespace
