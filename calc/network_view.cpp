@@ -4,6 +4,8 @@
 
 #include <bit>
 
+#include "calc/statements.h"
+#include "console/key_codes.h"
 #include "console/keyboard.h"
 #include "runtime/program.h"
 #include "runtime/text_stream.h"
@@ -15,7 +17,6 @@ using namespace runtime;
 namespace {
 constexpr uint8_t keyNext = '+';
 constexpr uint8_t keyPrevious = '-';
-constexpr uint8_t keyEsc = 27;
 }  // namespace
 
 NetworkRange RangeOf(uint32_t address, uint32_t mask) {
@@ -51,19 +52,15 @@ void PrintAddress(uint32_t value, LineEndRoutine endLine) {
     CheckIo();
   }
   WriteInteger(0, standardOutput, int32_t(value & 0xFF));
-  endLine(standardOutput);
-  CheckIo();
+  EndLineStatement(standardOutput, endLine);
 }
 
 static void WriteLabel(TextRef label) {
-  WriteText(0, standardOutput, label);
-  WriteEnd(standardOutput);
-  CheckIo();
+  WriteStatement(standardOutput, label);
 }
 
 static void EndLine() {
-  WriteLineEnd(standardOutput);
-  CheckIo();
+  EndLineStatement(standardOutput, WriteLineEnd);
 }
 
 void WriteRange(const NetworkRange& range, LineEndRoutine endLine) {
@@ -93,7 +90,7 @@ void NetworkView(uint32_t address, uint32_t mask) {
     ShowRange(range);
     const uint8_t key = console::WaitKey();
     EndLine();
-    if (key == keyEsc) return;
+    if (key == console::keyEsc) return;
     address = StepAddress(address, range, key);
   }
 }

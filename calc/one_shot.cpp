@@ -9,6 +9,7 @@
 #include "calc/address.h"
 #include "calc/command_line.h"
 #include "calc/network_view.h"
+#include "calc/statements.h"
 #include "calc/task.h"
 #include "runtime/command_line.h"
 #include "runtime/program.h"
@@ -49,13 +50,11 @@ constexpr TextRef helpAfter[] = {
 constexpr TextRef versionText = NETSTEP_VERSION;
 
 void EndLine(TextStream& stream) {
-  WriteTextLineEnd(stream);
-  CheckIo();
+  EndLineStatement(stream, WriteTextLineEnd);
 }
 
 void Line(TextStream& stream, TextRef text) {
-  WriteText(0, stream, text);
-  EndLine(stream);
+  WriteLineStatement(stream, text, WriteTextLineEnd);
 }
 
 // Any number of characters, in pieces a short text can hold.

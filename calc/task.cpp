@@ -6,6 +6,7 @@
 
 #include "calc/address.h"
 #include "calc/network_view.h"
+#include "calc/statements.h"
 #include "console/keyboard.h"
 #include "console/window.h"
 #include "runtime/program.h"
@@ -22,15 +23,8 @@ constexpr TextRef maskHelpTable[] = {
     "10000000 - 128", "11000000 - 192", "11100000 - 224", "11110000 - 240",
     "11111000 - 248", "11111100 - 252", "11111110 - 254", "11111111 - 255",
 };
-static_assert(std::size(maskHelpTable) == 8);
 
 constexpr uint8_t answerEnd = 'n';
-
-void Write(TextRef text) {
-  WriteText(0, standardOutput, text);
-  WriteEnd(standardOutput);
-  CheckIo();
-}
 
 void ReadLine(LineText& text) {
   ReadText(standardInput, text, lineMaximum);
@@ -41,7 +35,7 @@ void ReadLine(LineText& text) {
 void ShowMaskHelp() {
   for (uint8_t row = 1; row <= std::size(maskHelpTable); ++row) {
     console::PlaceCursor(helpColumn, row);
-    Write(maskHelpTable[row - 1]);
+    WriteStatement(standardOutput, maskHelpTable[row - 1]);
   }
 }
 
@@ -51,24 +45,17 @@ void ReportInputErrors(TextStream& stream, LineEndRoutine endLine) {
   constexpr TextRef rangeMessage = "Address value must be (0..255)";
   constexpr TextRef maskMessage = "Wrong SubNet mask ";
   constexpr int errorPrefixLength = 8;  // "Error - "
-  const auto writeLine = [&](int width, TextRef text) {
-    WriteText(width, stream, text);
-    endLine(stream);
-    CheckIo();
-  };
-  WriteText(0, stream, "Error - ");
-  WriteEnd(stream);
-  CheckIo();
+  WriteStatement(stream, "Error - ");
   switch (inputErrorCode) {
     case errorComponentRange:
-      writeLine(0, rangeMessage);
+      WriteLineStatement(stream, rangeMessage, endLine);
       break;
     case errorMaskNotContiguous:
-      writeLine(0, maskMessage);
+      WriteLineStatement(stream, maskMessage, endLine);
       break;
     default:  // both: the second message stands under the first
-      writeLine(0, rangeMessage);
-      writeLine(errorPrefixLength + maskMessage.length, maskMessage);
+      WriteLineStatement(stream, rangeMessage, endLine);
+      WriteLineStatement(stream, maskMessage, endLine, errorPrefixLength + maskMessage.length);
   }
 }
 
@@ -79,9 +66,9 @@ void RunTask() {
   console::PlaceCursor(1, 1);
   LineText addressText;
   LineText maskText;
-  Write("Enter IP address : ");
+  WriteStatement(standardOutput, "Enter IP address : ");
   ReadLine(addressText);
-  Write("Enter SubNet Mask : ");
+  WriteStatement(standardOutput, "Enter SubNet Mask : ");
   ReadLine(maskText);
   const uint32_t address = ParseLine(addressText);
   const uint32_t mask = ParseLine(maskText);
@@ -98,9 +85,8 @@ void MainLoop() {
   uint8_t answer;
   do {
     RunTask();
-    WriteLineEnd(standardOutput);
-    CheckIo();
-    Write("New Task Y/N  -  Y");
+    EndLineStatement(standardOutput, WriteLineEnd);
+    WriteStatement(standardOutput, "New Task Y/N  -  Y");
     answer = console::WaitKey();
   } while (answer != answerEnd);
   ExitProgram();

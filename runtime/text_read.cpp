@@ -7,15 +7,6 @@
 
 namespace runtime {
 
-// Nothing is read while an error is pending; an output or closed stream
-// refuses reads with 104 or 103.
-static bool ReadyForRead(TextStream& stream) {
-  if (ioResult != 0) return false;
-  if (stream.mode == modeInput) return true;
-  ioResult = stream.mode == modeOutput ? errorNotOpenForInput : errorNotOpen;
-  return false;
-}
-
 // True when a character is waiting, refilling the buffer once if needed.
 static bool Refill(TextStream& stream) {
   if (stream.bufferPos < stream.bufferEnd) return true;
@@ -26,7 +17,7 @@ static bool Refill(TextStream& stream) {
 void ReadText(TextStream& stream, TextSlot variable, int maximum) {
   if (maximum > variable.capacity) maximum = variable.capacity;
   int count = 0;
-  if (ReadyForRead(stream)) {
+  if (ReadyFor(stream, modeInput)) {
     while (count < maximum && Refill(stream)) {
       int limit = stream.bufferEnd;
       if (limit > stream.bufferPos + (maximum - count))
@@ -51,7 +42,7 @@ static bool RefillOrEnd(TextStream& stream) {
 }
 
 void ReadLineEnd(TextStream& stream) {
-  if (!ReadyForRead(stream)) return;
+  if (!ReadyFor(stream, modeInput)) return;
   for (;;) {
     if (!RefillOrEnd(stream)) return;
     const char c = stream.bufferRef[stream.bufferPos++];

@@ -22,6 +22,18 @@ static int NamedFileOpenHook(TextStream&) {
   return 0;
 }
 
+bool ReadyFor(TextStream& stream, uint32_t mode) {
+  if (ioResult != 0) return false;
+  if (stream.mode == mode) return true;
+  const bool open = stream.mode == modeInput || stream.mode == modeOutput;
+  if (!open) {
+    ioResult = errorNotOpen;
+  } else {
+    ioResult = mode == modeInput ? errorNotOpenForInput : errorNotOpenForOutput;
+  }
+  return false;
+}
+
 void AssignStream(TextStream& stream, TextRef name) {
   std::memset(&stream, 0, sizeof stream);
   stream.handle = platform::invalidHandle;

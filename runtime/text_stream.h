@@ -55,6 +55,11 @@ inline constexpr uint16_t errorNotOpen = 103;
 inline constexpr uint16_t errorNotOpenForInput = 104;
 inline constexpr uint16_t errorNotOpenForOutput = 105;
 
+// The check every write and read operation makes first: false while an error
+// is pending, and false with the error for the stream's mode (103 closed, 104
+// an output stream read, 105 an input stream written) when it is not in `mode`.
+bool ReadyFor(TextStream& stream, uint32_t mode);
+
 // Binding and opening.
 void AssignStream(TextStream& stream, TextRef name);
 void BindStdStream(TextStream& stream, uint32_t mode, platform::Handle handle);

@@ -7,15 +7,6 @@
 
 namespace runtime {
 
-// Nothing is written while an error is pending; an input or closed stream
-// refuses writes with 105 or 103.
-static bool ReadyForWrite(TextStream& stream) {
-  if (ioResult != 0) return false;
-  if (stream.mode == modeOutput) return true;
-  ioResult = stream.mode == modeInput ? errorNotOpenForOutput : errorNotOpen;
-  return false;
-}
-
 void WriteBlock(TextStream& stream, const char* chars, int count) {
   while (count > stream.bufferSize - stream.bufferPos) {
     const int room = stream.bufferSize - stream.bufferPos;
@@ -41,7 +32,7 @@ void WriteSpaces(TextStream& stream, int count) {
 }
 
 void WriteText(int width, TextStream& stream, TextRef text) {
-  if (!ReadyForWrite(stream)) return;
+  if (!ReadyFor(stream, modeOutput)) return;
   if (text.length < width) WriteSpaces(stream, width - text.length);
   WriteBlock(stream, text.chars, text.length);
 }
@@ -69,7 +60,7 @@ void WriteInteger(int width, TextStream& stream, int32_t value) {
 }
 
 void WriteChar(int width, TextStream& stream, char c) {
-  if (!ReadyForWrite(stream)) return;
+  if (!ReadyFor(stream, modeOutput)) return;
   if (width > 1) WriteSpaces(stream, width - 1);
   if (stream.bufferPos + 1 >= stream.bufferSize) stream.inOutDriver(stream);
   stream.bufferRef[stream.bufferPos++] = c;
@@ -80,13 +71,13 @@ void WriteEnd(TextStream& stream) {
 }
 
 void WriteLineEnd(TextStream& stream) {
-  if (!ReadyForWrite(stream)) return;
+  if (!ReadyFor(stream, modeOutput)) return;
   WriteBlock(stream, "\r\n", 2);
   if (stream.flushHook != nullptr) stream.flushHook(stream);
 }
 
 void WriteTextLineEnd(TextStream& stream) {
-  if (!ReadyForWrite(stream)) return;
+  if (!ReadyFor(stream, modeOutput)) return;
   const char* lineEnd = platform::TextLineEnd();
   WriteBlock(stream, lineEnd, int(std::strlen(lineEnd)));
   if (stream.flushHook != nullptr) stream.flushHook(stream);
@@ -97,7 +88,7 @@ void BufferOutput(TextStream& stream) {
 }
 
 void FlushOutput(TextStream& stream) {
-  if (ReadyForWrite(stream) && stream.bufferPos > 0) stream.inOutDriver(stream);
+  if (ReadyFor(stream, modeOutput) && stream.bufferPos > 0) stream.inOutDriver(stream);
 }
 
 }  // namespace runtime

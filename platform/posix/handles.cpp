@@ -1,11 +1,12 @@
-// Process handles on POSIX: file descriptors 0, 1 and 2, write() until every
-// byte is out, read() once, fstat() for character devices, and errno told as
-// the Win32 error number the runtime expects; LF ends a line of text.
+// Process handles on POSIX: the standard file descriptors, their reads and
+// writes, and errno told as the Win32 error number the runtime expects; LF
+// ends a line of text.
 #include <errno.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/posix/write_all.h"
 
 namespace platform {
 
@@ -56,18 +57,10 @@ Handle StdHandle(StdHandleId which) {
 }
 
 bool WriteBytes(Handle handle, const void* bytes, int32_t count, int32_t& written) {
-  written = 0;
-  const char* next = static_cast<const char*>(bytes);
-  while (written < count) {
-    const ssize_t n = write(int(handle), next + written, size_t(count - written));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      NoteError();
-      return false;
-    }
-    written += int32_t(n);
-  }
-  return true;
+  written = posix::WriteAll(int(handle), static_cast<const char*>(bytes), count);
+  if (written == count) return true;
+  NoteError();
+  return false;
 }
 
 bool ReadBytes(Handle handle, void* bytes, int32_t capacity, int32_t& read) {

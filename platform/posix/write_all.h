@@ -8,15 +8,17 @@
 
 namespace platform::posix {
 
-// Gives up silently when the descriptor takes no more.
-inline void WriteAll(int fd, const char* bytes, int count) {
-  while (count > 0) {
-    const ssize_t n = write(fd, bytes, size_t(count));
+// Returns how many bytes went out: fewer than `count` when the descriptor
+// takes no more, errno then telling why.
+inline int WriteAll(int fd, const char* bytes, int count) {
+  int written = 0;
+  while (written < count) {
+    const ssize_t n = write(fd, bytes + written, size_t(count - written));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes += n;
-    count -= int(n);
+    if (n <= 0) break;
+    written += int(n);
   }
+  return written;
 }
 
 }  // namespace platform::posix

@@ -1,6 +1,6 @@
-// Process handles on Win32: the standard handles (GetStdHandle, asked once
-// each), WriteFile, ReadFile, GetFileType, CloseHandle and GetLastError; CR LF
-// ends a line of text, and /? asks for help.
+// Process handles on Win32: the standard handles, asked for once each, their
+// reads and writes and the last error; CR LF ends a line of text, and /? asks
+// for help.
 #include <iterator>
 
 #include "platform/platform.h"
