@@ -1,0 +1,86 @@
+// The layer rules the build declares, checked against every include of the
+// program's own folders: a folder includes its own headers, those of the
+// layers it may use, and standard C++ headers; never an operating system's
+// header, and never a backend of the platform seam.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One line of the rules file that CMake writes: "folder: used..." where each
+// used entry is a folder (any header in it) or one header's path.
+struct LayerRule {
+  std::string folder;
+  std::vector<std::string> uses;
+};
+
+std::vector<LayerRule> ReadRules(const std::string& path) {
+  std::vector<LayerRule> rules;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    LayerRule rule;
+    if (!(words >> rule.folder)) continue;
+    rule.folder.pop_back();  // the colon
+    for (std::string used; words >> used;) rule.uses.push_back(used);
+    rules.push_back(rule);
+  }
+  return rules;
+}
+
+bool Allowed(const LayerRule& rule, const std::string& header) {
+  if (header.starts_with(rule.folder + "/")) return true;
+  for (const std::string& used : rule.uses) {
+    if (header == used || header.starts_with(used + "/")) return true;
+  }
+  return false;
+}
+
+// Standard C++ headers have neither a suffix nor a folder: <cstdint>, <bit>.
+bool IsStandardHeader(const std::string& header) {
+  return header.find_first_of("./") == std::string::npos;
+}
+
+// Every include of `file` that its layer may not have, one per line.
+std::string Violations(const LayerRule& rule, const fs::path& file, const std::string& name) {
+  static const std::regex include(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+  std::ifstream in(file);
+  std::string line, found;
+  std::smatch match;
+  while (std::getline(in, line)) {
+    if (!std::regex_search(line, match, include)) continue;
+    const std::string header = match[2];
+    const bool ok = match[1] == "<" ? IsStandardHeader(header) : Allowed(rule, header);
+    if (!ok) found += name + " includes " + header + "\n";
+  }
+  return found;
+}
+
+TEST(LayerRules, EveryIncludeIsOneItsLayerMayUse) {
+  const std::vector<LayerRule> rules = ReadRules(NETSTEP_LAYER_RULES);
+  ASSERT_FALSE(rules.empty()) << "no rules in " << NETSTEP_LAYER_RULES;
+  const fs::path root = NETSTEP_SOURCE_DIR;
+  std::string found;
+  int files = 0;
+  for (const LayerRule& rule : rules) {
+    for (const auto& entry : fs::recursive_directory_iterator(root / rule.folder)) {
+      const std::string extension = entry.path().extension();
+      if (extension != ".cpp" && extension != ".h") continue;
+      ++files;
+      found += Violations(rule, entry.path(), fs::relative(entry.path(), root));
+    }
+  }
+  EXPECT_GT(files, 0);
+  EXPECT_EQ(found, "") << "the layers' rules are in " << NETSTEP_LAYER_RULES;
+}
+
+}  // namespace
