@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "console/line_editor.h"
 #include "console/window.h"
@@ -317,13 +318,25 @@ TEST_F(LineEditorTest, EnterFromInsideAWrappedLineOnTheBottomRow) {
   EXPECT_EQ(Cursor().y, 2);
 }
 
-TEST_F(LineEditorTest, CursorMovesOncePerKeyNotPerEcho) {
+// While the editor waits for a key, the visible cursor stands where that
+// key's echo will go.
+TEST_F(LineEditorTest, CursorWaitsWhereTheNextEchoGoes) {
+  Write("p> ");
+  static std::vector<platform::Coord> atPauses;
+  atPauses.clear();
+  fake::state.onPause = [] { atPauses.push_back(Cursor()); };
   Type("abc");
+  Press(left);
   Enter();
-  fake::ClearCalls();
   Edit();
-  // Before each of the four keys and once at the end.
-  EXPECT_EQ(fake::CountCalls(fake::ConsoleCall::setCursor), 5);
+  fake::state.onPause = nullptr;
+  // Before a, b, c, both bytes of Left, Enter.
+  const std::vector<int> columns = {3, 4, 5, 6, 6, 5};
+  ASSERT_GE(atPauses.size(), columns.size());
+  for (size_t i = 0; i < columns.size(); ++i) {
+    EXPECT_EQ(atPauses[i].x, columns[i]) << i;
+    EXPECT_EQ(atPauses[i].y, 0) << i;
+  }
 }
 
 TEST_F(LineEditorTest, ReadStatementTakesSixteenAndDropsTheRest) {
