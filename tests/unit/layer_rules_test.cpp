@@ -1,7 +1,8 @@
 // The layer rules the build declares, checked against every include of the
 // program's own folders: a folder includes its own headers, those of the
 // layers it may use, and standard C++ headers; never an operating system's
-// header, and never a backend of the platform seam.
+// header, and never a backend of the platform seam. And the code map, which
+// must name every file of the program.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -81,6 +82,24 @@ TEST(LayerRules, EveryIncludeIsOneItsLayerMayUse) {
   }
   EXPECT_GT(files, 0);
   EXPECT_EQ(found, "") << "the layers' rules are in " << NETSTEP_LAYER_RULES;
+}
+
+TEST(CodeMap, NamesEveryFileOfTheProgram) {
+  const fs::path root = NETSTEP_SOURCE_DIR;
+  std::ifstream in(root / "doc" / "ARCHITECTURE.md");
+  std::stringstream map;
+  map << in.rdbuf();
+  const std::string text = map.str();
+  ASSERT_FALSE(text.empty());
+  std::string missing;
+  for (const char* folder : {"app", "calc", "console", "runtime", "platform"}) {
+    for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
+      if (!entry.is_regular_file()) continue;
+      const std::string name = fs::relative(entry.path(), root);
+      if (text.find("`" + name + "`") == std::string::npos) missing += name + "\n";
+    }
+  }
+  EXPECT_EQ(missing, "") << "not in doc/ARCHITECTURE.md";
 }
 
 }  // namespace
