@@ -29,6 +29,21 @@ class CommandLineTest : public NetstepTest {
   // netstep with `arguments` and no terminal at all: standard output on a
   // pipe unless `options` sends it elsewhere, standard error in a file.
   Outcome RunOnce(const std::vector<std::string>& arguments, LaunchOptions options = {}) {
+    Outcome outcome = RunOnceOnly(arguments, options);
+    // netstep never ends with 1 unheard: that code always comes with a reason
+    // on standard error. Under Wine such a silent 1 has been seen once, in a
+    // full run with other Wine programs starting beside it, and never again in
+    // hundreds of the same starts: Wine's, not the program's. It is run again,
+    // once, and said in the log; a second silent 1 fails the test.
+    if (IsWindows() && outcome.status == ExitStatus::Code(1) && outcome.out.empty() &&
+        outcome.err.empty()) {
+      std::printf("Wine ended the start with 1 and no output; starting once more\n");
+      outcome = RunOnceOnly(arguments, options);
+    }
+    return outcome;
+  }
+
+  Outcome RunOnceOnly(const std::vector<std::string>& arguments, LaunchOptions options) {
     const LaunchOptions target = Options();
     options.command = target.command;
     options.defaultTimeout = target.defaultTimeout;
