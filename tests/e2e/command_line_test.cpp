@@ -30,17 +30,28 @@ class CommandLineTest : public NetstepTest {
   // pipe unless `options` sends it elsewhere, standard error in a file.
   Outcome RunOnce(const std::vector<std::string>& arguments, LaunchOptions options = {}) {
     Outcome outcome = RunOnceOnly(arguments, options);
-    // netstep never ends with 1 unheard: that code always comes with a reason
-    // on standard error. Under Wine such a silent 1 has been seen once, in a
-    // full run with other Wine programs starting beside it, and never again in
-    // hundreds of the same starts: Wine's, not the program's. It is run again,
-    // once, and said in the log; a second silent 1 fails the test.
-    if (IsWindows() && outcome.status == ExitStatus::Code(1) && outcome.out.empty() &&
-        outcome.err.empty()) {
-      std::printf("Wine ended the start with 1 and no output; starting once more\n");
+    if (WineFaltered(outcome.status, outcome.out, outcome.err)) {
       outcome = RunOnceOnly(arguments, options);
     }
     return outcome;
+  }
+
+  // Under Wine, a start of these short-lived programs now and then ends in
+  // Wine's own client failing as the process exits (twice in three full runs
+  // of the suite on a 2-core machine, never in 450 starts in a row alone):
+  // "wine client error" on the program's standard error, or exit code 1 with
+  // no output at all, which no path of netstep gives (its 1 always comes with
+  // a reason). Such a start is said in the log and made once more; a second
+  // such end fails the test.
+  bool WineFaltered(const std::optional<ExitStatus>& status, const std::string& out,
+                    const std::string& err) const {
+    if (!IsWindows()) return false;
+    const std::string clientError = "wine client error";
+    const bool faltered = out.find(clientError) != std::string::npos ||
+                          err.find(clientError) != std::string::npos ||
+                          (status == ExitStatus::Code(1) && out.empty() && err.empty());
+    if (faltered) std::printf("Wine failed around the program; starting once more\n");
+    return faltered;
   }
 
   Outcome RunOnceOnly(const std::vector<std::string>& arguments, LaunchOptions options) {
@@ -207,8 +218,13 @@ TEST_P(CommandLineTest, LeavesTheTerminalAlone) {
   LaunchOptions options = Options();
   options.command.argv.insert(options.command.argv.end(), {"-n", "2", "10.1.2.3/8"});
   options.stdOut = Stream::Pipe();
-  session_ = std::make_unique<Session>(options);
-  EXPECT_EQ(s().WaitForExit(), ExitStatus::Code(0));
+  std::optional<ExitStatus> status;
+  for (int start = 0; start < 2; ++start) {
+    session_ = std::make_unique<Session>(options);
+    status = s().WaitForExit();
+    if (!WineFaltered(status, s().RedirectedOutput(), s().Output())) break;
+  }
+  EXPECT_EQ(status, ExitStatus::Code(0));
   EXPECT_EQ(s().RedirectedOutput(),
             Block("10.0.0.0", "10.0.0.1", "10.255.255.254", "10.255.255.255") + LineEnd() +
                 Block("11.0.0.0", "11.0.0.1", "11.255.255.254", "11.255.255.255"));
