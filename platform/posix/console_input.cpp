@@ -68,10 +68,11 @@ void ReadInputEvent(Handle, InputEvent& event) {
 
 // Waits for input for about `milliseconds` (longer while the reader is idle),
 // less when a lone ESC is due to become the Esc key sooner. What was drawn
-// reaches the terminal first.
+// reaches the terminal first. With events already waiting there is no pause
+// and no flush: keys typed ahead are answered in one write at the next wait.
 void PauseForInput(Handle input, uint32_t milliseconds) {
-  posix::FlushScreen();
   if (session.queue.count > 0 || session.inputEnded) return;
+  posix::FlushScreen();
   uint64_t timeout = readerIdle ? idlePauseMs : milliseconds;
   uint64_t deadline;
   if (posix::NextDeadline(session.decoder, deadline)) {

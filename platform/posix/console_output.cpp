@@ -1,8 +1,11 @@
 // Console output on POSIX: the console is the terminal session, opened and
-// closed here; the seam's cell writes, rectangle scrolls and fills act on the
-// in-memory screen buffer; every cursor move hands the changes to the terminal
-// through the renderer, and a scroll of the whole buffer becomes a real
-// terminal scroll.
+// closed here; the seam's cell writes, cursor moves, rectangle scrolls and
+// fills act on the in-memory screen buffer. What is drawn reaches the terminal
+// in one write when the program is about to wait for a key (console_input.cpp)
+// and when the session closes. A scroll is rendered in its place among the
+// changes: what it moves is rendered before it, a scroll of the whole buffer
+// becomes a real terminal scroll, and the rows it leaves blank are rendered
+// before anything is drawn on them, so a cleared screen is one erase.
 #include <unistd.h>
 
 #include "platform/platform.h"
@@ -51,7 +54,6 @@ uint32_t PlatformId() {
 void SetCursor(Handle output, Coord position) {
   if (!IsConsole(output)) return;
   SetScreenCursor(session.model, position);
-  posix::FlushScreen();
 }
 
 void WriteCell(Handle output, Coord position, Cell cell) {
@@ -61,8 +63,10 @@ void WriteCell(Handle output, Coord position, Cell cell) {
 void ScrollCells(Handle output, const Rect& scroll, const Rect* clip, Coord destination,
                  Cell fill) {
   if (!IsConsole(output)) return;
+  posix::RenderScreen();
   const int lines = ScrollScreenCells(session.model, scroll, clip, destination, fill);
   if (lines > 0) posix::RenderScroll(session.renderer, lines);
+  posix::RenderScreen();
 }
 
 void FillCell(Handle output, Coord position, Cell cell) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/posix/terminal_screen.h"
 #include "platform/posix/write_all.h"
 
 namespace platform {
@@ -57,6 +58,9 @@ Handle StdHandle(StdHandleId which) {
 }
 
 bool WriteBytes(Handle handle, const void* bytes, int32_t count, int32_t& written) {
+  // Bytes written past the console (to standard error on the same terminal,
+  // say) come after what the program drew before them.
+  posix::FlushScreen();
   written = posix::WriteAll(int(handle), static_cast<const char*>(bytes), count);
   if (written == count) return true;
   NoteError();

@@ -47,7 +47,7 @@ bool PrepareScreen(int fd) {
                       {SinkToTerminal, nullptr});
 }
 
-void FlushScreen() {
+void RenderScreen() {
   if (!session.started) return;
   // Whatever left the terminal restored while the program goes on (a stop that
   // never came), the program's settings are back before it draws again.
@@ -60,6 +60,11 @@ void FlushScreen() {
   }
   if (TakeRepaint()) RenderInvalidate(session.renderer);
   RenderChanges(session.renderer, session.model);
+}
+
+void FlushScreen() {
+  if (!session.started) return;
+  RenderScreen();
   SendRenderOutput(session.renderer);
 }
 

@@ -1,5 +1,5 @@
 // The screen buffer the terminal shows: sized to the terminal at start-up,
-// and brought onto it through the renderer at every flush.
+// and brought onto it through the renderer.
 #pragma once
 
 namespace platform::posix {
@@ -9,8 +9,12 @@ namespace platform::posix {
 // cannot be had; nothing on the terminal has changed then.
 bool PrepareScreen(int fd);
 
-// Hands everything drawn since the last flush to the terminal, in one write,
-// after a resize or a continue has been taken into account.
+// Renders what was drawn since the last render into the renderer's output,
+// after a resize or a continue has been taken into account. The output goes
+// to the terminal at the next flush, or sooner when it fills up.
+void RenderScreen();
+
+// Renders, then hands everything rendered to the terminal in one write.
 void FlushScreen();
 
 }  // namespace platform::posix
