@@ -107,6 +107,10 @@ Session& NetstepTest::Start(LaunchOptions options) {
   session_ = std::make_unique<Session>(options);
   if (options.controllingTerminal && options.stdIn.kind == Stream::Kind::terminal) {
     EXPECT_TRUE(WaitForPrompt("Enter IP address : ")) << session_->Dump();
+    // Keys go to the program only once the terminal is raw. netstep sets it
+    // before it draws; Wine's console only when the program first reads, just
+    // after the prompt shows: keys typed between are the line discipline's.
+    EXPECT_TRUE(session_->WaitForRawMode()) << session_->Dump();
   }
   return *session_;
 }
