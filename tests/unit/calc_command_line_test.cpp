@@ -65,6 +65,17 @@ void Check(const calc::Request& got, const Expected& want) {
   EXPECT_EQ(got.count, want.count);
 }
 
+// Each case's command line read, traced as its arguments in brackets.
+template <size_t Count>
+void CheckAll(const LineCase (&cases)[Count]) {
+  for (const LineCase& c : cases) {
+    std::string line;
+    for (const std::string& argument : c.arguments) line += " [" + argument + "]";
+    SCOPED_TRACE(line);
+    Check(Read(c.arguments), c.expected);
+  }
+}
+
 TEST(ReadCommandLine, WhatEachLineAsksFor) {
   const LineCase cases[] = {
       {{"--help"}, help},
@@ -98,12 +109,7 @@ TEST(ReadCommandLine, WhatEachLineAsksFor) {
       {{"--", "-1.2.3.4", "255.0.0.0"}, Answer("-1.2.3.4", "255.0.0.0")},
       {{"--", "--help", "x"}, Answer("--help", "x")},
   };
-  for (const LineCase& c : cases) {
-    std::string line;
-    for (const std::string& argument : c.arguments) line += " [" + argument + "]";
-    SCOPED_TRACE(line);
-    Check(Read(c.arguments), c.expected);
-  }
+  CheckAll(cases);
 }
 
 TEST(ReadCommandLine, FirstFaultOfARefusedLine) {
@@ -135,12 +141,7 @@ TEST(ReadCommandLine, FirstFaultOfARefusedLine) {
       // Without a help spelling of its own the platform reads /? as an address.
       {{"/?"}, Refused(UsageError::badPrefix, "?")},
   };
-  for (const LineCase& c : cases) {
-    std::string line;
-    for (const std::string& argument : c.arguments) line += " [" + argument + "]";
-    SCOPED_TRACE(line);
-    Check(Read(c.arguments), c.expected);
-  }
+  CheckAll(cases);
 }
 
 TEST(ReadCommandLine, ThePlatformsOwnHelpSpelling) {

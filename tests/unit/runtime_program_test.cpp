@@ -94,7 +94,9 @@ TEST_F(ProgramTest, CheckIoRaisesThePendingErrorWithItsReport) {
 TEST_F(ProgramTest, FailureInsideTheReportEndsWithTheFirstNumber) {
   const Module quiet[moduleCount] = {runtimeModule, textsModule, diskSpaceModule, {}};
   UseModules(quiet);
+  // Neither standard output nor standard error takes the report.
   fake::state.handles[fake::outputHandle].failWrites = true;
+  fake::state.handles[fake::errorHandle].failWrites = true;
   EXPECT_TRUE(fake::TakesExit([] {
     InitModules();
     RaiseRunError(216);
