@@ -1,6 +1,6 @@
 // KeyAvailable and WaitKey: console input events turned into key codes one
-// event at a time, a pause before every check, and the pending second byte
-// shared by every reader.
+// event at a time, a pause before every check (until input, unless a key is
+// held), and the pending second byte shared by every reader.
 #include "console/keyboard.h"
 
 #include "console/console_state.h"
@@ -75,7 +75,10 @@ bool KeyAvailable() {
 
 uint8_t WaitKey() {
   for (;;) {
-    platform::PauseForInput(runtime::standardInput.handle, 1);
+    // A reader holding the second byte of an extended key pauses for a
+    // moment; one holding nothing can only be given a key by input.
+    const uint32_t pause = state.pendingKey != 0 ? 1 : platform::untilInput;
+    platform::PauseForInput(runtime::standardInput.handle, pause);
     if (KeyAvailable()) break;
     // Redirected input has ended and no key will ever come: the normal end.
     if (state.inputEnded) runtime::ExitProgram();

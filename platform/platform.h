@@ -146,16 +146,27 @@ struct InputEvent {
   uint32_t controlKeyState;  // key events: the bits above
 };
 
-// How many events wait in the input queue; never blocks.
+// How many events wait in the input queue; never blocks. On a terminal it first
+// takes in as much input as the queue has room for; the rest waits in the
+// terminal's own buffer for a later call. No key is ever dropped.
 uint32_t PendingInputEvents(Handle input);
 
 // Takes the oldest event; called only when PendingInputEvents was above 0.
 void ReadInputEvent(Handle input, InputEvent& event);
 
-// Gives the processor away until input arrives or the pause is over. The pause
-// is `milliseconds` on Windows; on a terminal it is shorter when a lone Esc
-// falls due, and up to 250 ms when the last check found no event (a reader
-// waiting for a key, which only input can end).
+// PauseForInput's pause for a reader that holds no key: only input can give it
+// one, so the pause has no limit of its own.
+inline constexpr uint32_t untilInput = 0xFFFFFFFF;
+
+// Gives the processor away until input may have come; returns at once while
+// events wait. A reader that holds a key (the second byte of an extended key)
+// pauses for about `milliseconds`, less when input arrives. A reader that holds
+// none passes untilInput, and the pause ends only when input arrives or, on a
+// terminal, when the key decoder's deadline falls due (a lone Esc becomes the
+// Esc key) or a signal comes (a resize, a continue after a stop): nothing else
+// wakes it. What arrived is taken in by the next PendingInputEvents, or by the
+// pause itself; either way the next call reports it. On a terminal, what was
+// drawn reaches the terminal before the pause.
 void PauseForInput(Handle input, uint32_t milliseconds);
 
 // ---- Process life ---------------------------------------------------------

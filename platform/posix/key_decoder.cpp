@@ -408,6 +408,11 @@ bool NextDeadline(const KeyDecoder& decoder, uint64_t& deadlineMs) {
   return true;
 }
 
+int InputRoom(const KeyDecoder& decoder, const InputQueue& queue) {
+  const int room = inputQueueCapacity - queue.count - decoder.pendingCount;
+  return room > 0 ? room : 0;
+}
+
 void ExpectReplies(KeyDecoder& decoder, bool positionReport) {
   decoder.replies = TerminalReplies{};
   decoder.replies.batchPending = true;

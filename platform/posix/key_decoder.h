@@ -23,7 +23,8 @@ struct InputQueue {
 void ResetInputQueue(InputQueue& queue);
 
 // Appends an event. A full queue keeps what it holds and drops the new event:
-// false then.
+// false then. Readers never let it come to that: they feed the decoder no more
+// bytes than InputRoom allows.
 bool PushEvent(InputQueue& queue, const InputEvent& event);
 
 // Takes the oldest event; false (and `event` untouched) when the queue is empty.
@@ -76,17 +77,26 @@ void ResetKeyDecoder(KeyDecoder& decoder, bool kittyProtocol, bool bytesAreKeys)
 void SetKittyProtocol(KeyDecoder& decoder, bool kittyProtocol);
 
 // Takes `count` bytes that arrived at `nowMs`. Every byte is consumed: decoded
-// into events, or kept as the open start of a sequence. Anything pending for
-// escapeTimeoutMs before `nowMs` is settled first, as FeedTime does.
+// into events, or kept as the open start of a sequence. Anything pending whose
+// deadline (NextDeadline) has passed by `nowMs` is settled first, as FeedTime
+// does.
 void FeedBytes(KeyDecoder& decoder, const uint8_t* bytes, int count, uint64_t nowMs,
                InputQueue& queue);
 
-// Time passes: a sequence left open for escapeTimeoutMs is settled (a lone ESC
-// is Esc, ESC [ is Alt+[, and so on) and the bytes after it decoded.
+// Time passes: a sequence left open past its deadline (escapeTimeoutMs, or
+// replyTimeoutMs for an open ESC [ while the start-up replies are awaited) is
+// settled (a lone ESC is Esc, ESC [ is Alt+[, and so on) and the bytes after
+// it decoded.
 void FeedTime(KeyDecoder& decoder, uint64_t nowMs, InputQueue& queue);
 
 // When FeedTime would next produce something; false when nothing is pending.
 bool NextDeadline(const KeyDecoder& decoder, uint64_t& deadlineMs);
+
+// How many bytes may be fed now without the queue overflowing. No byte and no
+// settled sequence yields more events than it has bytes, so the events waiting
+// plus the bytes held open never exceed the queue's capacity as long as every
+// feed keeps to this room; FeedTime then always has room for what it settles.
+int InputRoom(const KeyDecoder& decoder, const InputQueue& queue);
 
 // The start-up queries went out: the attributes reply, the kitty flags reply
 // and (when `positionReport`) the position report are now awaited.

@@ -3,14 +3,9 @@
 // TCSAFLUSH, so that keys typed ahead of the program survive. Sends no bytes.
 #include "platform/posix/raw_mode.h"
 
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstdint>
-
-#include "platform/posix/monotonic_clock.h"
-#include "platform/posix/terminal.h"
 #include "platform/posix/terminal_undo.h"
 
 namespace platform::posix {
@@ -32,23 +27,6 @@ termios RawSettings(termios settings) {
 
 bool EnterRawMode(int fd) {
   return ChangeTerminalSettings(fd, RawSettings);
-}
-
-// The line discipline turned Enter's CR into LF for these keys: the LFs are
-// Enter again.
-void TakeCookedTypeAhead() {
-  int waiting = 0;
-  if (!session.inputIsTerminal || ioctl(STDIN_FILENO, FIONREAD, &waiting) != 0) return;
-  while (waiting > 0) {
-    uint8_t bytes[256];
-    const ssize_t n = read(STDIN_FILENO, bytes, waiting < 256 ? size_t(waiting) : sizeof bytes);
-    if (n <= 0) return;
-    for (ssize_t i = 0; i < n; ++i) {
-      if (bytes[i] == '\n') bytes[i] = '\r';
-    }
-    FeedBytes(session.decoder, bytes, int(n), NowMs(), session.queue);
-    waiting -= int(n);
-  }
 }
 
 }  // namespace platform::posix

@@ -47,8 +47,10 @@ struct Renderer {
 
 // Prepares the renderer for `model` (its size is fixed from now on) on a
 // terminal of the given size. The shadow starts unknown: nothing is cleared,
-// and cells the model never touched are never painted. Allocates only when the
-// renderer is not yet big enough. False when memory could not be had.
+// and cells the model never touched are never painted. The shadow is allocated
+// only when it is not yet big enough; the output buffer whenever its capacity
+// changes, since that capacity is where a long flush is cut into chunks. False
+// when memory could not be had.
 bool InitRenderer(Renderer& renderer, const ScreenBuffer& model, int16_t terminalWidth,
                   int16_t terminalHeight, RenderSink sink,
                   int32_t outputCapacity = defaultRenderOutputCapacity);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/posix/raw_mode.h"
+#include "platform/posix/terminal_input.h"
 #include "platform/posix/terminal_queries.h"
 #include "platform/posix/terminal_screen.h"
 #include "platform/posix/terminal_signals.h"
@@ -34,23 +35,32 @@ void PrepareRedirectedInput() {
 
 }  // namespace
 
+int OpenTerminalDevice(int flags) {
+  const int fd = open("/dev/tty", flags | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0 || fd > STDERR_FILENO) return fd;
+  const int above = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  close(fd);
+  return above;
+}
+
 int OpenControllingTerminal() {
-  return open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  return OpenTerminalDevice(O_RDWR);
 }
 
 bool OpenTerminalSession(int fd) {
   if (isatty(fd) != 1) return false;
   session.outputFd = fd;
   if (!PrepareScreen(fd)) return false;
-  session.inputIsTerminal = isatty(STDIN_FILENO) == 1;
+  OpenKeySource();
   ResetInputQueue(session.queue);
   ResetKeyDecoder(session.decoder, false, false);
   InstallTerminalSignals();
   if (!EnterRawMode(fd)) {
     ReleaseTerminal();
+    CloseKeySource();
     return false;
   }
-  TakeCookedTypeAhead();
+  NoteCookedTypeAhead();
   AskTerminal();
   SetUpKeyboard();
   // The renderer sets colours as it draws: its undo is the terminal's default.
@@ -67,6 +77,7 @@ void CloseTerminalSession() {
     session.started = false;
   }
   ReleaseTerminal();
+  CloseKeySource();
 }
 
 }  // namespace platform::posix

@@ -12,7 +12,10 @@ namespace platform::posix {
 struct TerminalSession {
   bool started;          // opened: the tty is in raw mode and measured; false again once closed
   int outputFd;          // the console's output: standard output or /dev/tty
-  bool inputIsTerminal;  // standard input is the terminal: keys come from it
+  int inputFd;           // where keys come from: standard input, or the terminal when it is closed
+  bool ownsInputFd;      // inputFd was opened by the session and is closed with it
+  bool inputIsTerminal;  // inputFd is the terminal: its bytes are keys and escape sequences
+  int cookedBytes;       // bytes still to be read on inputFd that were typed before raw mode
   ScreenBuffer model;    // the console's screen buffer
   Renderer renderer;     // keeps the terminal showing the model
   KeyDecoder decoder;    // bytes of the terminal (or of redirected input) to key events
@@ -28,6 +31,11 @@ extern TerminalSession session;
 // terminal, when its size does not fit the screen buffer, or when raw mode
 // cannot be set; the terminal is then as it was.
 bool OpenTerminalSession(int fd);
+
+// Opens the controlling terminal with `flags` (O_RDWR, O_RDONLY) on a
+// descriptor above the standard ones, so that it never takes the place of a
+// closed standard input, output or error; -1 when there is none.
+int OpenTerminalDevice(int flags);
 
 // Opens the controlling terminal for the console's output; -1 when there is none.
 int OpenControllingTerminal();

@@ -10,18 +10,18 @@
 //                was answered; undone with CSI < u
 //   ESC =        application keypad, so that the numeric pad is told apart;
 //                undone with ESC >
-// Answers come on standard input when it is the terminal, else on /dev/tty.
+// Answers come on the key source when it is the terminal, else on /dev/tty.
 #include "platform/posix/terminal_queries.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/terminal.h"
+#include "platform/posix/terminal_input.h"
 #include "platform/posix/terminal_undo.h"
 #include "platform/posix/write_all.h"
 
@@ -37,27 +37,32 @@ constexpr char kittyPop[] = "\x1b[<u";
 constexpr char keypadApplication[] = "\x1b=";
 constexpr char keypadNormal[] = "\x1b>";
 
-// Where the terminal's answers arrive: standard input when it is the
+// Where the terminal's answers arrive: the key source when it is the
 // terminal, else the controlling terminal opened for reading.
 int OpenReplyChannel() {
-  if (session.inputIsTerminal) return STDIN_FILENO;
-  return open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (session.inputIsTerminal) return session.inputFd;
+  return OpenTerminalDevice(O_RDONLY);
 }
 
-// Until the attributes' answer or the time is up.
-void ReadReplies(int channel) {
+// Until the attributes' answer or the time is up. True when the wait ended
+// for want of room in the event queue: keys typed ahead stand before the
+// answers then, which are still to come.
+bool ReadReplies(int channel) {
   const uint64_t deadline = NowMs() + replyWaitMs;
-  uint64_t now = NowMs();
-  while (!session.decoder.replies.attributesReceived && now < deadline) {
+  for (uint64_t now = NowMs(); !session.decoder.replies.attributesReceived && now < deadline;
+       now = NowMs()) {
     pollfd waiting = {channel, POLLIN, 0};
-    if (poll(&waiting, 1, int(deadline - now)) > 0) {
-      uint8_t bytes[256];
-      const ssize_t n = read(channel, bytes, sizeof bytes);
-      if (n <= 0 && errno != EINTR) break;
-      if (n > 0) FeedBytes(session.decoder, bytes, int(n), NowMs(), session.queue);
+    if (poll(&waiting, 1, int(deadline - now)) <= 0) continue;
+    // On a channel of its own, the keys typed on the terminal are no input:
+    // they make room for the answers behind them.
+    if (channel != session.inputFd && InputRoom(session.decoder, session.queue) == 0) {
+      ResetInputQueue(session.queue);
     }
-    now = NowMs();
+    const KeyRead read = TakeKeyBytes(channel);
+    if (read == KeyRead::ended) break;
+    if (read == KeyRead::noRoom) return true;
   }
+  return false;
 }
 
 void TakeCursorFromReply() {
@@ -77,11 +82,13 @@ void AskTerminal() {
   if (channel < 0) return;
   ExpectReplies(session.decoder, true);
   WriteAll(session.outputFd, queries, int(sizeof queries) - 1);
-  ReadReplies(channel);
-  // A late position report would collide with modified F3; the other replies
-  // are still recognised if they come after all.
-  session.decoder.replies.positionPending = false;
-  if (channel != STDIN_FILENO) close(channel);
+  // A position report that comes after its time collides with modified F3:
+  // once the time is up it is no longer awaited. The other answers are still
+  // recognised if they come after all, and so is the position report when
+  // the keys typed ahead filled the queue before it, as the attributes'
+  // answer that follows it ends the wait for it.
+  if (!ReadReplies(channel)) session.decoder.replies.positionPending = false;
+  if (channel != session.inputFd) close(channel);
   TakeCursorFromReply();
 }
 

@@ -81,6 +81,18 @@ void InstallTerminalSignals() {
   InstallSignal(SIGWINCH, OnResize, 0);
 }
 
+void HoldScreenSignals(sigset_t& previous) {
+  sigset_t screen;
+  sigemptyset(&screen);
+  sigaddset(&screen, SIGWINCH);
+  sigaddset(&screen, SIGCONT);
+  sigprocmask(SIG_BLOCK, &screen, &previous);
+}
+
+void ReleaseScreenSignals(const sigset_t& previous) {
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
 bool TakeResize() {
   return Take(resizePending);
 }

@@ -90,12 +90,19 @@ void ReadInputEvent(Handle input, InputEvent& event) {
   event = EventOf(record);
 }
 
+// The console's input handle is signalled while events wait, so the wait ends
+// as soon as a key comes. A reader that holds no key (untilInput) still comes
+// back every few milliseconds: under Wine a Ctrl+C that a signal turns into a
+// console control event does not always end a program that waits without a
+// limit. A pipe cannot be waited on: it is looked at again after a millisecond.
 void PauseForInput(Handle input, uint32_t milliseconds) {
+  constexpr DWORD longestWait = 50;
   InputSource& from = SourceOf(input);
   if (from.isConsole) {
-    WaitForSingleObject(NativeHandle(input), milliseconds);
+    WaitForSingleObject(NativeHandle(input),
+                        milliseconds < longestWait ? milliseconds : longestWait);
   } else if (!win32::PrepareByteEvent(from.redirected)) {
-    Sleep(milliseconds);
+    Sleep(milliseconds == untilInput ? 1 : milliseconds);
   }
 }
 

@@ -109,8 +109,9 @@ void ReadInputEvent(Handle, InputEvent& event) {
 
 // A reader waiting on an empty queue would wait for ever: after the limit the
 // fake takes the exit instead, and the test sees starvedExitCode.
-void PauseForInput(Handle, uint32_t) {
+void PauseForInput(Handle, uint32_t milliseconds) {
   ++state.pauses;
+  state.lastPause = milliseconds;
   if (state.onPause != nullptr) state.onPause();
   state.starvedPauses = state.inputEvents.empty() ? state.starvedPauses + 1 : 0;
   if (state.starvedPauses > state.starvationLimit) ExitProcess(fake::starvedExitCode);

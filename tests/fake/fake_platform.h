@@ -64,6 +64,7 @@ struct FakeState {
   // Console input.
   std::deque<platform::InputEvent> inputEvents;
   int pauses = 0;               // PauseForInput calls
+  uint32_t lastPause = 0;       // the milliseconds the last PauseForInput was given
   int eventQueries = 0;         // PendingInputEvents calls
   int starvedPauses = 0;        // consecutive pauses with no event waiting
   int starvationLimit = 1000;   // then the fake takes the exit with code starvedExitCode

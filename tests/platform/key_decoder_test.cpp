@@ -407,6 +407,50 @@ TEST_F(KeyDecoderTest, ArbitraryInputStaysInRange) {
   }
 }
 
+// Arbitrary bytes fed only as far as InputRoom allows, into a queue read only
+// when no room is left: the same events, in the same order, as when every
+// event is taken at once.
+TEST_F(KeyDecoderTest, FeedingWithinTheRoomKeepsEveryEvent) {
+  std::mt19937 random(4242);
+  const char alphabet[] = "\x1b[O;:?1234567890u~ABPRkpZ\xc3\xa9\x7f\r";
+  for (bool kitty : {false, true}) {
+    std::string bytes;
+    for (int i = 0; i < 50000; ++i) {
+      bytes += random() % 4 == 0 ? static_cast<char>(random())
+                                 : alphabet[random() % (sizeof alphabet - 1)];
+    }
+    Reset(kitty, false);
+    std::vector<InputEvent> expected;
+    for (char byte : bytes) {
+      Feed(std::string(1, byte), now_);
+      for (const InputEvent& event : Drain()) expected.push_back(event);
+    }
+    Settle();
+    for (const InputEvent& event : Drain()) expected.push_back(event);
+
+    Reset(kitty, false);
+    std::vector<InputEvent> actual;
+    for (size_t at = 0; at < bytes.size();) {
+      const size_t room = size_t(InputRoom(decoder_, queue_));
+      if (room == 0) {
+        for (const InputEvent& event : Drain()) actual.push_back(event);
+        continue;
+      }
+      const std::string chunk = bytes.substr(at, room);
+      Feed(chunk, now_);
+      at += chunk.size();
+    }
+    Settle();
+    for (const InputEvent& event : Drain()) actual.push_back(event);
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < actual.size(); ++i) {
+      ASSERT_EQ(actual[i].virtualKeyCode, expected[i].virtualKeyCode) << "event " << i;
+      ASSERT_EQ(actual[i].asciiChar, expected[i].asciiChar) << "event " << i;
+      ASSERT_EQ(actual[i].controlKeyState, expected[i].controlKeyState) << "event " << i;
+    }
+  }
+}
+
 TEST(InputQueue, FirstInFirstOutAndDropsTheNewestWhenFull) {
   static InputQueue queue;
   ResetInputQueue(queue);

@@ -104,12 +104,16 @@ TEST_F(ConsoleTest, RepeatCountIsNotRead) {
   ExpectCodes({97}, "held");
 }
 
+// A reader that holds nothing waits until input comes; one that holds the
+// second byte must not, or the byte would wait for the next key press.
 TEST_F(ConsoleTest, SecondByteReachesTheNextReader) {
   fake::QueueKey(0x26, 72, 0, enhancedKey);
   EXPECT_EQ(console::WaitKey(), 0);
+  EXPECT_EQ(fake::state.lastPause, platform::untilInput);
   const int eventQueries = fake::state.eventQueries;
   EXPECT_EQ(console::WaitKey(), 72);  // no new key press needed
   EXPECT_EQ(fake::state.eventQueries, eventQueries);
+  EXPECT_EQ(fake::state.lastPause, 1u);
 }
 
 // WaitKey gives the processor away and looks again: a key that arrives while
