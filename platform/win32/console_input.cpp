@@ -5,6 +5,7 @@
 #include "platform/win32/console_input.h"
 
 #include "platform/platform.h"
+#include "platform/win32/console_output.h"
 #include "platform/win32/redirected_input.h"
 #include "platform/win32/win32_api.h"
 
@@ -91,6 +92,7 @@ void ReadInputEvent(Handle input, InputEvent& event) {
 }
 
 void PauseForInput(Handle input, uint32_t milliseconds) {
+  win32::FlushConsole();
   InputSource& from = SourceOf(input);
   if (from.isConsole) {
     WaitForSingleObject(NativeHandle(input), milliseconds);
