@@ -35,6 +35,7 @@ std::string KeyFile(const std::string& keys) {
 
 struct Target {
   std::string name;
+  std::string key;  // the measures' keys start with it
   e2e::Command command;
 };
 
@@ -98,10 +99,10 @@ void ReportCallsPerStep(bench::Results& results, const Target& target) {
     const double perStep = double(ten[i] - none[i]) / 10;
     total += perStep;
     results.Add(target.name + ": " + functions[i] + " per view step",
-                "calls_per_step_" + functions[i], perStep, "calls", "-");
+                target.key + "_calls_per_step_" + functions[i], perStep, "calls", "-");
   }
-  results.Add(target.name + ": console output calls per view step", "calls_per_step", total,
-              "calls", "<= 3");
+  results.Add(target.name + ": console output calls per view step", target.key + "_calls_per_step",
+              total, "calls", "<= 3");
 }
 
 void ReportKeyFile(bench::Results& results, const Target& target, int runs,
@@ -114,7 +115,7 @@ void ReportKeyFile(bench::Results& results, const Target& target, int runs,
     bytes.push_back(run.bytes);
     right += run.rightScreen;
   }
-  const std::string key = "key_file_" + std::to_string(results.rows.size());
+  const std::string key = target.key + "_key_file";
   results.Add(target.name + ": 727-byte key file, launch to exit", key + "_ms", bench::Median(ms),
               "ms", "-");
   results.Add(target.name + ": bytes to the terminal", key + "_bytes", bench::Median(bytes),
@@ -133,12 +134,12 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--win64") == 0) exe64 = argv[i + 1];
     if (std::strcmp(argv[i], "--win32") == 0) exe32 = argv[i + 1];
   }
-  std::vector<Target> targets = {{"native", e2e::NativeCommand(NETSTEP_BINARY)}};
+  std::vector<Target> targets = {{"native", "native", e2e::NativeCommand(NETSTEP_BINARY)}};
   if (!exe64.empty() && e2e::PrepareWinePrefix(NETSTEP_WINE_PREFIX)) {
-    targets.push_back({"x64 under Wine", e2e::WineCommand(exe64, NETSTEP_WINE_PREFIX)});
+    targets.push_back({"x64 under Wine", "win64", e2e::WineCommand(exe64, NETSTEP_WINE_PREFIX)});
   }
   if (!exe32.empty() && e2e::PrepareWinePrefix(NETSTEP_WINE32_PREFIX, true)) {
-    targets.push_back({"i686 under emulation",
+    targets.push_back({"i686 under emulation", "win32",
                        e2e::Wine32Command(exe32, NETSTEP_WINE32_PREFIX, NETSTEP_WINE32_TRAP_SHIM)});
   }
   bench::Results results;
