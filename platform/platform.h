@@ -49,6 +49,11 @@ const char* TextLineEnd();
 const char* NativeHelpOption();
 
 // ---- Console output: cells addressed from 0 --------------------------------
+// What is drawn (SetCursor, WriteCell, ScrollCells, FillCell) may be held in
+// memory; it is on the screen at the latest when the program waits for input
+// (PauseForInput), writes bytes with WriteBytes, gives the console back or
+// exits; on Windows also before QueryScreen asks the console, and when Ctrl+C
+// or Ctrl+Break ends the process.
 
 struct Coord {
   int16_t x;
@@ -80,9 +85,9 @@ struct ScreenInfo {
 inline constexpr Coord fallbackScreenSize = {80, 25};
 
 // Takes the console behind `output` for the program. On a terminal this opens
-// the session: raw mode, the start-up queries, the keyboard modes; the Windows
-// console needs nothing taken. False when `output` is no console or cannot be
-// taken; nothing has changed then.
+// the session: raw mode, the start-up queries, the keyboard modes; of the
+// Windows console, its cells are read into memory. False when `output` is no
+// console or cannot be taken; nothing has changed then.
 bool OpenConsole(Handle output);
 
 // Gives the console back: what was drawn is shown and every change made to

@@ -48,11 +48,6 @@ void FillVacated(ScreenBuffer& buffer, const ClippedScroll& s, Cell fill) {
   }
 }
 
-int WholeBufferScrollUp(const ClippedScroll& s) {
-  const bool covers = SameBox(s.source, s.whole) && SameBox(s.clip, s.whole);
-  return covers && s.dx == 0 && s.dy < 0 ? -s.dy : 0;
-}
-
 }  // namespace
 
 bool InitScreenBuffer(ScreenBuffer& buffer, int16_t width, int16_t height) {
@@ -104,7 +99,7 @@ int ScrollScreenCells(ScreenBuffer& buffer, const Rect& scroll, const Rect* clip
   if (IsEmpty(s.source) || IsEmpty(s.clip)) return 0;
   MoveCells(buffer, s);
   FillVacated(buffer, s, fill);
-  return WholeBufferScrollUp(s);
+  return WholeBufferRowsUp(s);
 }
 
 }  // namespace platform

@@ -59,4 +59,11 @@ inline ClippedScroll ClipScroll(Coord bufferSize, const Rect& scroll, const Rect
           destination.x - scroll.left, destination.y - scroll.top};
 }
 
+// n when the scroll moves the whole buffer up by n rows (full width, every
+// row, the clip covering the buffer), else 0.
+inline int WholeBufferRowsUp(const ClippedScroll& s) {
+  const bool covers = SameBox(s.source, s.whole) && SameBox(s.clip, s.whole);
+  return covers && s.dx == 0 && s.dy < 0 ? -s.dy : 0;
+}
+
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include "platform/win32/console_input.h"
 
 #include "platform/platform.h"
+#include "platform/win32/console_output.h"
 #include "platform/win32/redirected_input.h"
 #include "platform/win32/win32_api.h"
 
@@ -90,18 +91,33 @@ void ReadInputEvent(Handle input, InputEvent& event) {
   event = EventOf(record);
 }
 
-// The console's input handle is signalled while events wait, so the wait ends
-// as soon as a key comes. A reader that holds no key (untilInput) still comes
-// back every few milliseconds: under Wine a Ctrl+C that a signal turns into a
-// console control event does not always end a program that waits without a
-// limit. A pipe cannot be waited on: it is looked at again after a millisecond.
+namespace {
+
+// True when an event waits: the reader takes it without a pause.
+bool EventsWaiting(InputSource& from, Handle input) {
+  if (!from.isConsole) return win32::PrepareByteEvent(from.redirected);
+  DWORD count = 0;
+  return GetNumberOfConsoleInputEvents(NativeHandle(input), &count) && count > 0;
+}
+
+}  // namespace
+
+// With events waiting there is no pause and no flush: keys typed ahead are
+// answered in one drawing at the next wait. The console's input handle is
+// signalled while events wait, so the wait ends as soon as a key comes. A
+// reader that holds no key (untilInput) still comes back every few
+// milliseconds: under Wine a Ctrl+C that a signal turns into a console control
+// event does not always end a program that waits without a limit. A pipe
+// cannot be waited on: it is looked at again after a millisecond.
 void PauseForInput(Handle input, uint32_t milliseconds) {
   constexpr DWORD longestWait = 50;
   InputSource& from = SourceOf(input);
+  if (EventsWaiting(from, input)) return;
+  win32::FlushConsole();
   if (from.isConsole) {
     WaitForSingleObject(NativeHandle(input),
                         milliseconds < longestWait ? milliseconds : longestWait);
-  } else if (!win32::PrepareByteEvent(from.redirected)) {
+  } else {
     Sleep(milliseconds == untilInput ? 1 : milliseconds);
   }
 }

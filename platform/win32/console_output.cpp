@@ -1,62 +1,120 @@
-// Console output on Win32: the seam's console output procedures straight onto
-// the console's own, with one exception: a scroll whose destination leaves
-// the buffer, which Wine's console refuses, is redone inside the buffer.
-#include "platform/platform.h"
-#include "platform/win32/scroll_plan.h"
+// Console output on Win32: the seam's cell writes, fills, scrolls and cursor
+// moves are drawn into memory (platform/screen_shadow.h), and the console is
+// brought up to date in a few calls when the program waits for input,
+// queries the screen, writes bytes past the console, gives it back or exits,
+// and when Ctrl+C or Ctrl+Break ends the process. The console's cells are
+// read once when it is opened, so that memory and console agree cell for cell.
+#include "platform/win32/console_output.h"
+
+#include "platform/screen_shadow.h"
+#include "platform/win32/console_cells.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
 
-using win32::NativeCell;
-using win32::NativeCoord;
 using win32::NativeHandle;
 
 namespace {
 
-// Character and attribute over a rectangle: one run when it spans whole rows
-// (a fill runs on into the next row), else one run per row.
-void FillRect(HANDLE output, const Rect& rect, Cell fill, int16_t bufferWidth) {
-  const DWORD width = DWORD(rect.right - rect.left + 1);
-  const bool wholeRows = rect.left == 0 && rect.right == bufferWidth - 1;
-  const int16_t lastRow = wholeRows ? rect.top : rect.bottom;
-  const DWORD length = wholeRows ? width * DWORD(rect.bottom - rect.top + 1) : width;
-  for (int16_t row = rect.top; row <= lastRow; ++row) {
-    DWORD done = 0;
-    FillConsoleOutputCharacterA(output, CHAR(fill.character), length, COORD{rect.left, row}, &done);
-    FillConsoleOutputAttribute(output, fill.attribute, length, COORD{rect.left, row}, &done);
-  }
+struct ConsoleSession {
+  bool open;              // a console has been opened: the fields below are in use
+  Handle handle;          // its screen buffer, the one the program draws on
+  ScreenShadow screen;    // what was drawn, and what the console shows
+  bool stale;             // bytes were written to a console since it was last read
+  CRITICAL_SECTION lock;  // the console control handler runs on a thread of its own
+};
+
+ConsoleSession session;
+
+// Holds the session's lock for the rest of a procedure.
+struct SessionLock {
+  SessionLock() { EnterCriticalSection(&session.lock); }
+  ~SessionLock() { LeaveCriticalSection(&session.lock); }
+  SessionLock(const SessionLock&) = delete;
+  SessionLock& operator=(const SessionLock&) = delete;
+};
+
+bool IsSession(Handle output) {
+  return session.open && output == session.handle;
 }
 
-// Wine's console refuses a destination outside the buffer, which Windows
-// takes and the console layer uses to clear and to scroll up: there the same
-// cells change through a scroll inside the buffer and fills.
-void ScrollInsideBuffer(HANDLE output, const Rect& scroll, const Rect* clip, Coord destination,
-                        Cell fill) {
-  CONSOLE_SCREEN_BUFFER_INFO buffer;
-  if (!GetConsoleScreenBufferInfo(output, &buffer)) return;
-  const win32::ScrollPlan plan =
-      win32::PlanScrollInsideBuffer({buffer.dwSize.X, buffer.dwSize.Y}, scroll, clip, destination);
-  const CHAR_INFO fillCell = NativeCell(fill);
-  const SMALL_RECT source = win32::NativeRect(plan.source);
-  const SMALL_RECT clipRect = win32::NativeRect(plan.clip);
-  if (plan.move) {
-    ScrollConsoleScreenBufferA(output, &source, &clipRect, NativeCoord(plan.destination),
-                               &fillCell);
-  }
-  for (int i = 0; i < plan.fillCount; ++i) FillRect(output, plan.fills[i], fill, buffer.dwSize.X);
+HANDLE Console() {
+  return NativeHandle(session.handle);
+}
+
+void SendCells(void*, const ScreenBuffer& drawn, const Rect& area) {
+  win32::WriteConsoleCells(Console(), drawn, area);
+}
+
+void SendScroll(void*, const Rect& scroll, const Rect* clip, Coord destination, Cell fill) {
+  win32::ScrollConsoleCells(Console(), scroll, clip, destination, fill);
+}
+
+void SendCursor(void*, Coord position) {
+  SetConsoleCursorPosition(Console(), win32::NativeCoord(position));
+}
+
+// The console's cells and cursor as they are now become the drawn screen.
+bool ReadConsole() {
+  session.stale = false;
+  if (!win32::ReadConsoleCells(Console(), session.screen.shown)) return false;
+  StartFromShown(session.screen);
+  return true;
+}
+
+// Before drawing: what bytes written to the console changed is read first.
+void CatchUp() {
+  if (session.stale) ReadConsole();
+}
+
+// The process is about to end: what was drawn goes to the console first, and
+// the system's own handler, which ends the process, runs next.
+BOOL WINAPI OnConsoleControl(DWORD event) {
+  if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) win32::FlushConsole();
+  return FALSE;
 }
 
 }  // namespace
 
-// The Windows console is the program's already: nothing to take or give back.
-// Whether `output` is one, the screen buffer query tells.
-bool OpenConsole(Handle) {
+// Nothing drawn after bytes were written to the console: nothing to show.
+void win32::FlushConsole() {
+  if (!session.open) return;
+  SessionLock lock;
+  if (!session.stale) FlushScreenShadow(session.screen);
+}
+
+void win32::NoteBytesWritten(Handle handle) {
+  DWORD mode = 0;
+  if (!session.open || !GetConsoleMode(NativeHandle(handle), &mode)) return;
+  SessionLock lock;
+  session.stale = true;
+}
+
+// Only one console is opened; opening it again answers whether it is the one.
+bool OpenConsole(Handle output) {
+  if (session.open) return output == session.handle;
+  CONSOLE_SCREEN_BUFFER_INFO buffer;
+  if (!GetConsoleScreenBufferInfo(NativeHandle(output), &buffer)) return false;
+  const ShadowSink sink = {SendCells, SendScroll, SendCursor, nullptr};
+  session.handle = output;
+  if (!InitScreenShadow(session.screen, buffer.dwSize.X, buffer.dwSize.Y, sink) || !ReadConsole()) {
+    ReleaseScreenShadow(session.screen);
+    return false;
+  }
+  InitializeCriticalSection(&session.lock);
+  session.open = true;
+  SetConsoleCtrlHandler(OnConsoleControl, TRUE);
   return true;
 }
 
-void CloseConsole(Handle) {}
+// The console stays the program's: anything drawn later is still shown.
+void CloseConsole(Handle) {
+  win32::FlushConsole();
+}
 
+// The console's own answer, once it shows what was drawn.
 bool QueryScreen(Handle output, ScreenInfo& info) {
+  win32::FlushConsole();
   CONSOLE_SCREEN_BUFFER_INFO buffer;
   if (!GetConsoleScreenBufferInfo(NativeHandle(output), &buffer)) return false;
   info.size = {buffer.dwSize.X, buffer.dwSize.Y};
@@ -77,34 +135,29 @@ uint32_t PlatformId() {
 }
 
 void SetCursor(Handle output, Coord position) {
-  SetConsoleCursorPosition(NativeHandle(output), NativeCoord(position));
+  if (!IsSession(output)) return;
+  SessionLock lock;
+  CatchUp();
+  DrawShadowCursor(session.screen, position);
 }
 
-// A buffer of one cell written into a region of one cell: nothing of the
-// console's text processing runs, and its cursor stays.
 void WriteCell(Handle output, Coord position, Cell cell) {
-  const CHAR_INFO source = NativeCell(cell);
-  SMALL_RECT region = {position.x, position.y, position.x, position.y};
-  WriteConsoleOutputA(NativeHandle(output), &source, COORD{1, 1}, COORD{0, 0}, &region);
+  if (!IsSession(output)) return;
+  SessionLock lock;
+  CatchUp();
+  DrawShadowCell(session.screen, position, cell);
 }
 
 void ScrollCells(Handle output, const Rect& scroll, const Rect* clip, Coord destination,
                  Cell fill) {
-  const SMALL_RECT scrollRect = win32::NativeRect(scroll);
-  const SMALL_RECT clipRect = clip != nullptr ? win32::NativeRect(*clip) : SMALL_RECT{};
-  const CHAR_INFO fillCell = NativeCell(fill);
-  if (!ScrollConsoleScreenBufferA(NativeHandle(output), &scrollRect,
-                                  clip != nullptr ? &clipRect : nullptr, NativeCoord(destination),
-                                  &fillCell)) {
-    ScrollInsideBuffer(NativeHandle(output), scroll, clip, destination, fill);
-  }
+  if (!IsSession(output)) return;
+  SessionLock lock;
+  CatchUp();
+  DrawShadowScroll(session.screen, scroll, clip, destination, fill);
 }
 
 void FillCell(Handle output, Coord position, Cell cell) {
-  DWORD done = 0;
-  FillConsoleOutputCharacterA(NativeHandle(output), CHAR(cell.character), 1, NativeCoord(position),
-                              &done);
-  FillConsoleOutputAttribute(NativeHandle(output), cell.attribute, 1, NativeCoord(position), &done);
+  WriteCell(output, position, cell);
 }
 
 }  // namespace platform

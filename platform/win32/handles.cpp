@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/console_input.h"
+#include "platform/win32/console_output.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
@@ -37,10 +38,13 @@ Handle StdHandle(StdHandleId which) {
 }
 
 // Every byte or failure: a console, a file and a blocking pipe take the whole
-// block in one call.
+// block in one call. Bytes written past the console (a report on standard
+// output, say) come after what the program drew before them.
 bool WriteBytes(Handle handle, const void* bytes, int32_t count, int32_t& written) {
+  win32::FlushConsole();
   DWORD done = 0;
   const BOOL ok = WriteFile(NativeHandle(handle), bytes, DWORD(count), &done, nullptr);
+  win32::NoteBytesWritten(handle);
   written = int32_t(done);
   return ok != FALSE;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "platform/platform.h"
+#include "platform/win32/console_output.h"
 #include "platform/win32/win32_api.h"
 
 namespace platform {
@@ -95,8 +96,10 @@ void ResetFloatingPoint(uint16_t controlWord) {
 }
 #endif
 
-// Nothing of the terminal's to restore: the console keeps its own state.
+// Nothing of the terminal's to restore: the console keeps its own state, and
+// shows what was drawn.
 void ExitProcess(uint32_t code) {
+  win32::FlushConsole();
   ::ExitProcess(code);
 }
 

@@ -52,7 +52,7 @@ namespace platform {
 using fake::ConsoleCall;
 using fake::state;
 
-// Like the Windows console: nothing to take, the query tells a console apart.
+// Nothing to take: the query tells a console apart.
 bool OpenConsole(Handle) {
   return true;
 }
