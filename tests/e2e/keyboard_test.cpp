@@ -175,12 +175,16 @@ TEST_P(KeyboardTest, RedirectedInputThatEndsMidTaskStillEndsNormally) {
 
 // A paste reaches the program far faster than it reads: the keys that do not
 // fit its queue wait in the terminal's buffer, and none is lost.
-TEST_P(KeyboardTest, PasteOfTenThousandKeys) {
-  const int keys = IsWindows() ? 30 : 10000;
+TEST_P(KeyboardTest, PasteFasterThanItIsRead) {
+  // Wine's console takes in a pasted key in about 7 ms: the Windows programs
+  // get a tenth of the keys, which still overflows any queue of theirs.
+  const int keys = IsWindows() ? 1000 : 10000;
   const int up = keys * 3 / 5, down = keys - up;
   Start();
   EnterTask("10.0.0.1", "255.255.255.0");
   s().SendBytes(std::string(size_t(up), '+') + std::string(size_t(down), '-'));
+  const std::string last = "IP Network address - " + Dotted(0x0A000000 + uint32_t(up - down) * 256);
+  ASSERT_TRUE(s().WaitFor([&] { return LeftText(18) == last; }, Millis(60000))) << s().Dump();
   EXPECT_TRUE(ScreenIs(s(), ViewEndingAt(0x0A000000 + uint32_t(up - down) * 256, -256)));
   s().Type("\x1b");
   EndProgram();
@@ -190,8 +194,8 @@ TEST_P(KeyboardTest, PasteOfTenThousandKeys) {
 // pairs of a digit and Backspace (a lost digit would take away the address's
 // own, a lost Backspace leave one in), then steps in the view.
 TEST_P(KeyboardTest, KeyFileOfAMegabyte) {
-  const size_t pairs = IsWindows() ? 2000 : size_t(1) << 19;
-  const int steps = IsWindows() ? 30 : 600;
+  const size_t pairs = size_t(1) << 19;
+  const int steps = 600;
   std::string keys = "10.0.0.";
   for (size_t i = 0; i < pairs; ++i) keys += "5\b";
   keys += "1\n255.255.255.0\n" + std::string(size_t(steps), '+') + "\x1bn";
