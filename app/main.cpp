@@ -1,9 +1,9 @@
 // Process entry: chooses the program from the arguments and hands control to
 // the runtime's start-up with that program's modules in their order. Without
 // arguments: the interactive calculator, the console layer last; with any:
-// the one-shot program, which has no console module and needs no terminal.
-#include "calc/one_shot.h"
+// the command-line program, which has no console module and needs no terminal.
 #include "calc/task.h"
+#include "cli/one_shot.h"
 #include "console/console_startup.h"
 #include "runtime/program.h"
 
@@ -26,6 +26,6 @@ const runtime::Module oneShotModules[] = {
 
 int main(int argc, char** argv) {
   const runtime::CommandLine commandLine = {argc, argv};
-  if (argc > 1) runtime::StartProgram(calc::AnswerOnce, oneShotModules, commandLine);
+  if (argc > 1) runtime::StartProgram(cli::AnswerOnce, oneShotModules, commandLine);
   runtime::StartProgram(calc::MainLoop, interactiveModules, commandLine);
 }

@@ -64,14 +64,11 @@ static void EndLine() {
 }
 
 void WriteRange(const NetworkRange& range, LineEndRoutine endLine) {
-  WriteLabel("IP Network address - ");
-  PrintAddress(range.network, endLine);
-  WriteLabel("First Host IP address - ");
-  PrintAddress(range.firstHost, endLine);
-  WriteLabel("Last Host IP address - ");
-  PrintAddress(range.lastHost, endLine);
-  WriteLabel("Broadcast address  - ");
-  PrintAddress(range.broadcast, endLine);
+  const uint32_t addresses[] = {range.network, range.firstHost, range.lastHost, range.broadcast};
+  for (int line = 0; line < 4; ++line) {
+    WriteLabel(rangeLabels[line]);
+    PrintAddress(addresses[line], endLine);
+  }
 }
 
 // One pass: an empty line, the four result lines, two empty lines and the

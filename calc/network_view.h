@@ -30,6 +30,12 @@ uint32_t StepAddress(uint32_t address, const NetworkRange& range, uint8_t key);
 // numbers and ends the line with `endLine`.
 void PrintAddress(uint32_t value, runtime::LineEndRoutine endLine);
 
+// The labels of the four result lines, in their order: network, first host,
+// last host, broadcast address. Each is followed directly by its address.
+inline constexpr runtime::TextRef rangeLabels[4] = {
+    "IP Network address - ", "First Host IP address - ", "Last Host IP address - ",
+    "Broadcast address  - "};
+
 // The four result lines of `range` on the standard output stream, each ended
 // with `endLine`: network, first host, last host and broadcast address.
 void WriteRange(const NetworkRange& range, runtime::LineEndRoutine endLine);

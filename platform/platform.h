@@ -33,6 +33,11 @@ bool IsCharacterDevice(Handle handle);
 
 bool CloseHandle(Handle handle);
 
+// Opens an existing file for reading (a path in the platform's own spelling);
+// invalidHandle when it cannot, LastError then telling why. On POSIX the
+// descriptor never takes the place of a closed standard one.
+Handle OpenFileForReading(const char* path);
+
 // The error of the last failed call, as a Win32 error number (POSIX maps errno:
 // EBADF 6, EACCES 5, EIO 30, and so on).
 uint32_t LastError();

@@ -12,9 +12,7 @@ int HandleWriteDriver(TextStream& stream) {
   return 0;
 }
 
-// The platform's error number as an I/O error: 19 to 31 become 150 to 162 and
-// 32 (sharing violation) becomes 5 (access denied).
-static uint16_t IoErrorOf(uint32_t platformError) {
+uint16_t IoErrorOf(uint32_t platformError) {
   if (platformError >= 19 && platformError <= 31) return uint16_t(platformError + 131);
   if (platformError == 32) return 5;
   return uint16_t(platformError);

@@ -1,6 +1,6 @@
 // Line reading: at most a given number of characters of the current line into
 // a text, then the rest of the line and its end. A line ends at LF, CR LF, a
-// lone CR, or the end of input.
+// lone CR, or the end of input. And reading in blocks, line ends and all.
 #include <cstring>
 
 #include "runtime/text_stream.h"
@@ -53,6 +53,15 @@ void ReadLineEnd(TextStream& stream) {
       return;
     }
   }
+}
+
+int32_t ReadBlock(TextStream& stream, char* into, int32_t capacity) {
+  if (!ReadyFor(stream, modeInput) || !Refill(stream)) return 0;
+  int32_t count = stream.bufferEnd - stream.bufferPos;
+  if (count > capacity) count = capacity;
+  std::memcpy(into, stream.bufferRef + stream.bufferPos, std::size_t(count));
+  stream.bufferPos += count;
+  return count;
 }
 
 }  // namespace runtime

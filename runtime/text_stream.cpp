@@ -14,11 +14,22 @@ TextStream reportStream;
 TextStream standardError;
 uint16_t ioResult = 0;
 
-// The open hook of a stream assigned to a file name. This system reads and
-// writes no files, so opening one fails as a file that is not there would.
-static int NamedFileOpenHook(TextStream&) {
+// The open hook of a stream assigned to a file name: the file opened for
+// reading. Nothing here writes files; opening one for output fails as a file
+// that is not there would.
+static int NamedFileOpenHook(TextStream& stream) {
   constexpr uint16_t errorFileNotFound = 2;
-  ioResult = errorFileNotFound;
+  if (stream.mode != modeInput) {
+    ioResult = errorFileNotFound;
+    return 0;
+  }
+  stream.handle = platform::OpenFileForReading(stream.name);
+  if (stream.handle == platform::invalidHandle) {
+    ioResult = IoErrorOf(platform::LastError());
+    return 0;
+  }
+  stream.inOutDriver = HandleReadDriver;
+  stream.closeHook = HandleCloseHook;
   return 0;
 }
 
@@ -78,6 +89,16 @@ void OpenForOutput(TextStream& stream) {
 
 void OpenForInput(TextStream& stream) {
   if (ioResult == 0) OpenStream(stream, modeInput);
+}
+
+void SetStreamBuffer(TextStream& stream, char* buffer, int32_t size) {
+  if (stream.mode == modeOutput) FlushOutput(stream);
+  const int32_t waiting = stream.mode == modeInput ? stream.bufferEnd - stream.bufferPos : 0;
+  if (waiting > 0) std::memmove(buffer, stream.bufferRef + stream.bufferPos, std::size_t(waiting));
+  stream.bufferRef = buffer;
+  stream.bufferSize = size;
+  stream.bufferPos = 0;
+  stream.bufferEnd = waiting;
 }
 
 static bool IsStandardHandle(platform::Handle handle) {

@@ -27,10 +27,10 @@ using StreamRoutine = int (*)(TextStream& stream);
 struct TextStream {
   platform::Handle handle;    // device behind the stream; platform::invalidHandle when unset
   uint32_t mode;              // modeClosed, modeInput or modeOutput
-  int32_t bufferSize;         // capacity of the buffer in use: 256
+  int32_t bufferSize;         // capacity of the buffer in use: 256, or SetStreamBuffer's
   int32_t bufferPos;          // output: characters waiting; input: index of the next one
   int32_t bufferEnd;          // input: valid characters in the buffer; unused for output
-  char* bufferRef;            // the buffer in use: always ownBuffer
+  char* bufferRef;            // the buffer in use: ownBuffer, or one given by SetStreamBuffer
   StreamRoutine openHook;     // run by OpenStream once the mode is set; fills the other slots
   StreamRoutine inOutDriver;  // output: hand waiting characters on; input: refill
   StreamRoutine flushHook;    // after every write statement and line end; may be empty
@@ -60,13 +60,20 @@ inline constexpr uint16_t errorNotOpenForOutput = 105;
 // an output stream read, 105 an input stream written) when it is not in `mode`.
 bool ReadyFor(TextStream& stream, uint32_t mode);
 
-// Binding and opening.
+// Binding and opening. A stream assigned to a file name opens that file for
+// reading (modeInput); the name holds up to 255 characters. Opening for output
+// fails as a file that is not there would.
 void AssignStream(TextStream& stream, TextRef name);
 void BindStdStream(TextStream& stream, uint32_t mode, platform::Handle handle);
 void OpenStream(TextStream& stream, uint32_t mode);
 void OpenForOutput(TextStream& stream);
 void OpenForInput(TextStream& stream);
 void CloseStream(TextStream& stream);
+
+// Gives the stream a buffer of the caller's, which lives as long as the
+// stream is used: output leaves in blocks of `size`, input arrives in them.
+// Anything still in the old buffer is handed on first.
+void SetStreamBuffer(TextStream& stream, char* buffer, int32_t size);
 
 // Writing. A field width right-aligns with leading spaces and never shortens.
 void WriteBlock(TextStream& stream, const char* chars, int count);
@@ -90,6 +97,12 @@ using LineEndRoutine = void (*)(TextStream& stream);
 void BufferOutput(TextStream& stream);
 void FlushOutput(TextStream& stream);
 
+// Room for `count` characters (at most the buffer's size) at the end of an
+// output stream's buffer, handing its characters on first when they do not
+// fit: the caller writes there and then moves bufferPos past what it wrote.
+// Null while an error is pending.
+char* OutputRoom(TextStream& stream, int32_t count);
+
 // The signed decimal form of value into text (at most 11 characters).
 void IntegerToText(int32_t value, ShortText<11>& text);
 
@@ -97,6 +110,14 @@ void IntegerToText(int32_t value, ShortText<11>& text);
 // the line and its end (LF, CR LF, a lone CR, or the end of input).
 void ReadText(TextStream& stream, TextSlot variable, int maximum);
 void ReadLineEnd(TextStream& stream);
+
+// Up to `capacity` characters as they come, line ends included; 0 at the end
+// of input or while an error is pending.
+int32_t ReadBlock(TextStream& stream, char* into, int32_t capacity);
+
+// The platform's error number as an I/O error: 19 to 31 become 150 to 162 and
+// 32 (sharing violation) becomes 5 (access denied).
+uint16_t IoErrorOf(uint32_t platformError);
 
 // Routine slots of streams bound to a process handle.
 int HandleWriteDriver(TextStream& stream);

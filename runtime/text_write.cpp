@@ -91,4 +91,13 @@ void FlushOutput(TextStream& stream) {
   if (ReadyFor(stream, modeOutput) && stream.bufferPos > 0) stream.inOutDriver(stream);
 }
 
+char* OutputRoom(TextStream& stream, int32_t count) {
+  if (!ReadyFor(stream, modeOutput)) return nullptr;
+  if (stream.bufferSize - stream.bufferPos < count) {
+    stream.inOutDriver(stream);
+    if (ioResult != 0) return nullptr;
+  }
+  return stream.bufferRef + stream.bufferPos;
+}
+
 }  // namespace runtime

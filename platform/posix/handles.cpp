@@ -2,6 +2,7 @@
 // writes, and errno told as the Win32 error number the runtime expects; LF
 // ends a line of text.
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@ uint32_t Win32ErrorOf(int error) {
   switch (error) {
     case ENOENT:
       return 2;  // file not found
+    case ENOTDIR:
+      return 3;  // path not found
     case EACCES:
     case EPERM:
     case EISDIR:
@@ -90,6 +93,17 @@ bool CloseHandle(Handle handle) {
   if (close(int(handle)) == 0) return true;
   NoteError();
   return false;
+}
+
+Handle OpenFileForReading(const char* path) {
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd >= 0 && fd <= STDERR_FILENO) {
+    const int above = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    close(fd);
+    fd = above;
+  }
+  if (fd < 0) NoteError();
+  return fd < 0 ? invalidHandle : Handle(fd);
 }
 
 uint32_t LastError() {

@@ -65,6 +65,12 @@ bool CloseHandle(Handle handle) {
   return ::CloseHandle(NativeHandle(handle)) != FALSE;
 }
 
+Handle OpenFileForReading(const char* path) {
+  const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return win32::SeamHandle(file);
+}
+
 uint32_t LastError() {
   return GetLastError();
 }

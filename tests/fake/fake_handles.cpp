@@ -34,12 +34,20 @@ Handle StdHandle(StdHandleId which) {
   return invalidHandle;
 }
 
+// A file the test scripted under its path in state.files; else none.
+Handle OpenFileForReading(const char* path) {
+  const auto file = state.files.find(path);
+  if (file != state.files.end()) return file->second;
+  state.lastError = 2;
+  return invalidHandle;
+}
+
 bool WriteBytes(Handle handle, const void* bytes, int32_t count, int32_t& written) {
   fake::HandleScript& script = state.handles[handle];
   ++script.writeCalls;
   written = 0;
   if (script.failWrites) {
-    state.lastError = 6;
+    state.lastError = state.failedWriteError;
     return false;
   }
   written = count > script.shortWriteBy ? count - script.shortWriteBy : 0;

@@ -44,7 +44,9 @@ struct ConsoleCall {
 
 struct FakeState {
   std::map<platform::Handle, HandleScript> handles;
+  std::map<std::string, platform::Handle> files;  // what OpenFileForReading finds, by path
   uint32_t lastError = 0;
+  uint32_t failedWriteError = 6;           // the error a failing write leaves: invalid handle
   const char* textLineEnd = "\n";          // what TextLineEnd gives
   const char* nativeHelpOption = nullptr;  // what NativeHelpOption gives
   bool exited = false;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "calc/address.h"
-#include "calc/command_line.h"
+#include "calc/network_blocks.h"
 #include "calc/network_view.h"
 #include "tests/shared/network_cases.h"
 

@@ -1,0 +1,81 @@
+// The usage text: every form with its options, the words of each option in
+// one column, no line wider than 79 characters.
+#include "cli/help.h"
+
+#include <string>
+#include <string_view>
+
+#include "cli/output.h"
+
+namespace cli {
+
+namespace {
+
+constexpr size_t wordsColumn = 22;
+
+constexpr std::string_view usage[] = {
+    "Usage: netstep",
+    "       netstep [-a] [-j] [-n N] ADDRESS MASK | ADDRESS/PREFIX",
+    "       netstep [-j] -s PREFIX ADDRESS/PREFIX",
+    "       netstep [-j] -H COUNTS ADDRESS/PREFIX",
+    "       netstep [-j] FIRST-LAST",
+    "       netstep [-j] -A [-f FILE]",
+    "       netstep [-a] [-j] [-n N | -s PREFIX] -f FILE",
+    "Without arguments netstep is the interactive calculator. With an address",
+    "and a mask it writes the network address, the first and the last host and",
+    "the broadcast address of the network the address belongs to, and exits.",
+    "Networks are listed one per line as NETWORK/PREFIX.",
+};
+
+struct OptionText {
+  std::string_view option;
+  std::string_view words[2];  // a second line where needed
+};
+
+constexpr OptionText options[] = {
+    {"  ADDRESS, MASK", {"dotted decimal, read as the prompts read them"}},
+    {"  PREFIX", {"the mask as its number of leading one-bits, 0 to 32"}},
+    {"  FIRST-LAST", {"the fewest networks that hold FIRST to LAST"}},
+    {"  -n, --count N", {"N networks of the same size in a row, from the", "one ADDRESS is in"}},
+    {"  -s, --split PREFIX", {"the networks of PREFIX that make up the network"}},
+    {"  -H, --hosts COUNTS",
+     {"a network for each host count (100,50,10),", "largest first, then the space left"}},
+    {"  -A, --aggregate",
+     {"the fewest networks that cover those read from", "standard input or FILE, one per line"}},
+    {"  -f, --file FILE", {"answer each network in FILE, one per line", "(- is standard input)"}},
+    {"  -a, --all", {"the answer in full: mask, hosts, address block..."}},
+    {"  -j, --json", {"JSON instead of text"}},
+};
+
+constexpr std::string_view after[] = {
+    "  -V, --version       the version",
+    "Exit status: 0 answered, 1 bad address, mask or list line, 2 bad command",
+    "line.",
+};
+
+void OptionLine(std::string option, std::string_view words) {
+  option.append(option.size() < wordsColumn ? wordsColumn - option.size() : 1, ' ');
+  WriteLine(option + std::string(words));
+}
+
+}  // namespace
+
+void WriteHelp(const char* nativeHelp) {
+  for (std::string_view line : usage) WriteLine(line);
+  for (const OptionText& text : options) {
+    OptionLine(std::string(text.option), text.words[0]);
+    if (!text.words[1].empty()) OptionLine("", text.words[1]);
+  }
+  std::string help = "  -h, --help";
+  if (nativeHelp != nullptr) help += ", " + std::string(nativeHelp);
+  OptionLine(help, "this help");
+  for (std::string_view line : after) WriteLine(line);
+}
+
+void WriteVersion() {
+  WriteLine("netstep " NETSTEP_VERSION);
+  WriteLine("Copyright (c) 2026 the netstep developers");
+  WriteLine("License: MIT <https://opensource.org/licenses/MIT>");
+}
+
+}  // namespace cli

@@ -1,0 +1,306 @@
+// Reading the command line with getopt_long. Its own messages are off: every
+// refusal has netstep's own reason. Non-options come back in their places
+// (the optstring's leading "-"), so the reading does not depend on the
+// environment's POSIXLY_CORRECT; "--" ends the options.
+#include "cli/options.h"
+
+#include <getopt.h>
+
+#include <bit>
+#include <cstring>
+
+#include "calc/network_blocks.h"
+
+namespace cli {
+
+namespace {
+
+// Options that may stand together or not, by the bit each one sets.
+enum Given : uint32_t {
+  givenCount = 1,
+  givenSplit = 2,
+  givenHosts = 4,
+  givenAggregate = 8,
+  givenFile = 16,
+  givenAll = 32,
+};
+
+constexpr char shortOptions[] = "-:hVn:s:H:Af:aj";
+const option longOptions[] = {
+    {"help", no_argument, nullptr, 'h'},        {"version", no_argument, nullptr, 'V'},
+    {"count", required_argument, nullptr, 'n'}, {"split", required_argument, nullptr, 's'},
+    {"hosts", required_argument, nullptr, 'H'}, {"aggregate", no_argument, nullptr, 'A'},
+    {"file", required_argument, nullptr, 'f'},  {"all", no_argument, nullptr, 'a'},
+    {"json", no_argument, nullptr, 'j'},        {nullptr, 0, nullptr, 0},
+};
+
+// Pairs that mean nothing together.
+constexpr Given conflicts[][2] = {
+    {givenSplit, givenHosts},     {givenSplit, givenAggregate}, {givenSplit, givenCount},
+    {givenHosts, givenAggregate}, {givenHosts, givenCount},     {givenHosts, givenFile},
+    {givenAggregate, givenCount}, {givenAll, givenSplit},       {givenAll, givenHosts},
+    {givenAll, givenAggregate},
+};
+
+// What the reading has found so far.
+struct Reading {
+  Request request;
+  std::vector<std::string> positional;
+  uint32_t given = 0;
+  std::string spelling[6];  // how each option of Given was written, by bit number
+};
+
+Request Refuse(std::string reason) {
+  Request request;
+  request.form = Form::usageError;
+  request.reason = std::move(reason);
+  return request;
+}
+
+std::string Quoted(const std::string& text) {
+  return "'" + text + "'";
+}
+
+// The value of a decimal text, saturated one past `limit`; false for an empty
+// text or any character that is not a digit.
+bool ReadNumber(const std::string& text, uint64_t limit, uint64_t& value) {
+  if (text.empty()) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + uint64_t(c - '0');
+    if (value > limit) value = limit + 1;  // stays out of range, never overflows
+  }
+  return true;
+}
+
+bool ReadPrefix(const std::string& text, uint8_t& prefix) {
+  uint64_t value = 0;
+  if (!ReadNumber(text, calc::prefixMaximum, value) || value > calc::prefixMaximum) return false;
+  prefix = uint8_t(value);
+  return true;
+}
+
+bool ReadHostCounts(const std::string& text, std::vector<uint64_t>& counts) {
+  counts.clear();
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string piece = text.substr(start, comma - start);
+    uint64_t count = 0;
+    if (!ReadNumber(piece, calc::hostCountLimit, count) || count == 0 ||
+        count > calc::hostCountLimit) {
+      return false;
+    }
+    counts.push_back(count);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// The option as the user wrote it: "-x", or the long spelling up to "=".
+std::string Spelling(const char* argument, int shortOption) {
+  if (argument != nullptr && argument[0] == '-' && argument[1] == '-') {
+    const char* equals = std::strchr(argument, '=');
+    return equals == nullptr ? std::string(argument) : std::string(argument, equals);
+  }
+  return std::string("-") + char(shortOption);
+}
+
+// Long options that start with `text` (after its "--", up to "=").
+int LongMatches(const std::string& text) {
+  int matches = 0;
+  for (const option& entry : longOptions) {
+    if (entry.name != nullptr && std::strncmp(entry.name, text.c_str() + 2, text.size() - 2) == 0)
+      ++matches;
+  }
+  return matches;
+}
+
+// The reason for an option getopt_long did not take.
+std::string Unknown(const char* argument, int shortOption) {
+  if (argument != nullptr && argument[0] == '-' && argument[1] == '-') {
+    const std::string name = Spelling(argument, 0);
+    if (shortOption != 0) return "option " + Quoted(name) + " takes no value";
+    if (LongMatches(name) > 1) return "option " + Quoted(name) + " is ambiguous";
+    return "unknown option " + Quoted(argument);
+  }
+  return "unknown option " + Quoted(std::string("-") + char(shortOption));
+}
+
+std::string NeedsValue(const std::string& spelling, int shortOption) {
+  switch (shortOption) {
+    case 'n':
+      return "option " + Quoted(spelling) + " needs a count of networks";
+    case 's':
+      return "option " + Quoted(spelling) + " needs a prefix length";
+    case 'H':
+      return "option " + Quoted(spelling) + " needs host counts";
+    default:
+      return "option " + Quoted(spelling) + " needs a file name";
+  }
+}
+
+void Note(Reading& reading, Given bit, const std::string& spelling) {
+  reading.given |= bit;
+  reading.spelling[std::countr_zero(uint32_t(bit))] = spelling;
+}
+
+// Takes one option with its value; false with the reason when it is wrong.
+bool TakeOption(Reading& reading, int option, const std::string& spelling, const char* text) {
+  Request& request = reading.request;
+  const std::string value = text != nullptr ? text : "";
+  uint64_t count = 0;
+  switch (option) {
+    case 'n':
+      if (!ReadNumber(value, countLimit, count) || count == 0) {
+        request.reason =
+            "the count of networks must be a whole number from 1 up, not " + Quoted(value);
+        return false;
+      }
+      request.count = count > countLimit ? countLimit : count;
+      Note(reading, givenCount, spelling);
+      return true;
+    case 's':
+      if (!ReadPrefix(value[0] == '/' ? value.substr(1) : value, request.splitPrefix)) {
+        request.reason = "the prefix must be a whole number from 0 to 32, not " + Quoted(value);
+        return false;
+      }
+      request.split = true;
+      Note(reading, givenSplit, spelling);
+      return true;
+    case 'H':
+      if (!ReadHostCounts(value, request.hosts)) {
+        request.reason =
+            "the host counts must be whole numbers from 1 to 4294967294, separated by commas, "
+            "not " +
+            Quoted(value);
+        return false;
+      }
+      Note(reading, givenHosts, spelling);
+      return true;
+    case 'A':
+      request.form = Form::aggregate;
+      Note(reading, givenAggregate, spelling);
+      return true;
+    case 'f':
+      request.file = value;
+      Note(reading, givenFile, spelling);
+      return true;
+    case 'a':
+      request.all = true;
+      Note(reading, givenAll, spelling);
+      return true;
+    default:  // 'j'
+      request.json = true;
+      return true;
+  }
+}
+
+// ADDRESS/PREFIX, ADDRESS MASK or FIRST-LAST from the positional arguments.
+Request Network(Request request, const std::vector<std::string>& positional) {
+  if (positional.empty()) return Refuse("an address and a mask are needed");
+  const std::string& first = positional[0];
+  const size_t slash = first.find('/');
+  if (slash == std::string::npos) {
+    const size_t dash = first.find('-');
+    if (positional.size() == 1 && dash != std::string::npos && dash > 0) {
+      request.form = Form::range;
+      request.first = first.substr(0, dash);
+      request.last = first.substr(dash + 1);
+      return request;
+    }
+    if (positional.size() == 1)
+      return Refuse("a mask is needed after the address " + Quoted(first));
+    if (positional.size() > 2) return Refuse("unexpected argument " + Quoted(positional[2]));
+    request.address = first;
+    request.mask = positional[1];
+    request.hasMask = true;
+    return request;
+  }
+  const std::string prefixText = first.substr(slash + 1);
+  if (!ReadPrefix(prefixText, request.prefix))
+    return Refuse("the prefix must be a whole number from 0 to 32, not " + Quoted(prefixText));
+  if (positional.size() > 1) return Refuse("unexpected argument " + Quoted(positional[1]));
+  request.address = first.substr(0, slash);
+  return request;
+}
+
+// The form the options and arguments make together, or why they make none.
+Request Resolve(Reading& reading) {
+  for (const auto& pair : conflicts) {
+    if ((reading.given & pair[0]) && (reading.given & pair[1])) {
+      return Refuse("options " + Quoted(reading.spelling[std::countr_zero(uint32_t(pair[0]))]) +
+                    " and " + Quoted(reading.spelling[std::countr_zero(uint32_t(pair[1]))]) +
+                    " do not go together");
+    }
+  }
+  Request request = reading.request;
+  if (reading.given & (givenAggregate | givenFile)) {
+    if (!reading.positional.empty())
+      return Refuse("unexpected argument " + Quoted(reading.positional[0]));
+    if (!(reading.given & givenAggregate)) request.form = Form::list;
+    return request;
+  }
+  request = Network(request, reading.positional);
+  if (request.form == Form::range) {
+    for (Given bit : {givenCount, givenSplit, givenHosts, givenAll}) {
+      if (reading.given & bit)
+        return Refuse("option " + Quoted(reading.spelling[std::countr_zero(uint32_t(bit))]) +
+                      " does not go with a range");
+    }
+    return request;
+  }
+  if (request.form == Form::usageError) return request;
+  request.form = (reading.given & givenSplit)   ? Form::split
+                 : (reading.given & givenHosts) ? Form::hosts
+                                                : Form::answer;
+  return request;
+}
+
+}  // namespace
+
+Request ReadOptions(int count, const char* const* arguments, const char* nativeHelp) {
+  // getopt_long reads argv as main receives it: the program's path first.
+  std::vector<char*> argv = {const_cast<char*>("netstep")};
+  for (int i = 0; i < count; ++i) argv.push_back(const_cast<char*>(arguments[i]));
+  argv.push_back(nullptr);
+  Reading reading;
+  reading.request.form = Form::answer;
+  opterr = 0;
+  optind = 0;  // a fresh reading, also of a later command line in the same process
+  for (;;) {
+    const int before = optind == 0 ? 1 : optind;
+    const int option =
+        getopt_long(int(argv.size() - 1), argv.data(), shortOptions, longOptions, nullptr);
+    if (option == -1) break;
+    // The argument the option stood in: a group of short options, or a long one.
+    const char* argument = argv[size_t(before < int(argv.size()) - 1 ? before : 1)];
+    if (option == 1) {
+      if (nativeHelp != nullptr && std::strcmp(optarg, nativeHelp) == 0) {
+        Request help;
+        help.form = Form::help;
+        return help;
+      }
+      reading.positional.push_back(optarg);
+    } else if (option == 'h') {
+      Request help;
+      help.form = Form::help;
+      return help;
+    } else if (option == 'V') {
+      Request version;
+      version.form = Form::version;
+      return version;
+    } else if (option == '?') {
+      return Refuse(Unknown(argument, optopt));
+    } else if (option == ':') {
+      return Refuse(NeedsValue(Spelling(argument, optopt), optopt));
+    } else if (!TakeOption(reading, option, Spelling(argument, option), optarg)) {
+      return Refuse(reading.request.reason);
+    }
+  }
+  for (int i = optind; i < int(argv.size()) - 1; ++i) reading.positional.push_back(argv[size_t(i)]);
+  return Resolve(reading);
+}
+
+}  // namespace cli

@@ -1,0 +1,42 @@
+// The command-line program's standard output: written straight into a large
+// buffer that leaves in blocks, dotted addresses and numbers formatted from
+// tables, lines ended as the platform ends text. A reader that has gone away
+// (a closed pipe) ends the program quietly with exit code 0, as it is no
+// failure of netstep's; any other failure to write ends it with the runtime's
+// failure report.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace cli {
+
+// The longest dotted address, "255.255.255.255", and what PutDotted may write
+// past its end (its octets are copied four bytes at a time).
+inline constexpr int dottedMaximum = 15;
+inline constexpr int dottedSlack = 3;
+
+// Gives standard output its large buffer. Before any other call here.
+void StartOutput();
+
+// Room for `count` bytes (at most 4096) at the end of standard output. The
+// caller writes there and then calls Commit with the end of what it wrote.
+char* Reserve(int count);
+void Commit(char* end);
+
+// Hands on whatever is buffered; a failure ends the program as above.
+void FinishOutput();
+
+// The platform's line end for text ("\n", or "\r\n" on Windows).
+std::string_view LineEnd();
+
+// Formatting into reserved room; each returns the end of what it wrote.
+char* PutDotted(char* at, uint32_t address);  // dottedMaximum + dottedSlack bytes of room
+char* PutDecimal(char* at, uint64_t value);   // up to 20 digits
+char* PutText(char* at, std::string_view text);
+char* PutLineEnd(char* at);
+
+// A whole line of text, ended.
+void WriteLine(std::string_view text);
+
+}  // namespace cli
