@@ -45,11 +45,11 @@ struct Figures {
 };
 
 Figures FiguresOf(uint32_t mask, const calc::NetworkRange& range) {
-  const int hostBits = std::popcount(~mask);
+  const int prefix = calc::PrefixOfMask(mask);
+  const int hostBits = prefix >= 0 ? calc::prefixMaximum - prefix : std::popcount(~mask);
   const uint64_t addresses = uint64_t(1) << hostBits;
   const uint64_t hosts = hostBits <= 1 ? addresses : addresses - 2;
-  return {calc::PrefixOfMask(mask), hosts, addresses,
-          calc::BlockOf(range.network, range.broadcast)};
+  return {prefix, hosts, addresses, calc::BlockOf(range.network, range.broadcast)};
 }
 
 char* LabelledLine(char* at, std::string_view label, uint32_t address) {

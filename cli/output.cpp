@@ -3,7 +3,6 @@
 // stream's buffer.
 #include "cli/output.h"
 
-#include <array>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -25,25 +24,6 @@ std::string_view lineEnd = "\n";
 // (POSIX), "the pipe is being closed" (Windows), "no process is on the other
 // end of the pipe" (Wine).
 constexpr uint32_t readerGoneErrors[] = {109, 232, 233};
-
-// The decimal text of every octet, padded to four bytes for fixed copies.
-struct OctetText {
-  char text[4];
-  uint8_t length;
-};
-
-constexpr std::array<OctetText, 256> BuildOctets() {
-  std::array<OctetText, 256> octets{};
-  for (int value = 0; value < 256; ++value) {
-    OctetText& octet = octets[size_t(value)];
-    if (value >= 100) octet.text[octet.length++] = char('0' + value / 100);
-    if (value >= 10) octet.text[octet.length++] = char('0' + value / 10 % 10);
-    octet.text[octet.length++] = char('0' + value % 10);
-  }
-  return octets;
-}
-
-constexpr std::array<OctetText, 256> octets = BuildOctets();
 
 // A failed write: quietly done when the reader went away, else the report.
 [[noreturn]] void EndForFailedWrite() {
@@ -82,31 +62,24 @@ std::string_view LineEnd() {
   return lineEnd;
 }
 
-char* PutDotted(char* at, uint32_t address) {
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    const OctetText& octet = octets[(address >> shift) & 0xFF];
-    std::memcpy(at, octet.text, 4);
-    at += octet.length;
-    *at = '.';
-    at += shift > 0;
-  }
-  return at;
-}
-
 char* PutDecimal(char* at, uint64_t value) {
+  if (value < 256) {
+    std::memcpy(at, octetTexts[value].text, 4);
+    return at + octetTexts[value].length;
+  }
+  // Two digits at a time, from the right, from the octets' table.
   char digits[20];
-  int count = 0;
-  do {
-    digits[count++] = char('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (count > 0) *at++ = digits[--count];
-  return at;
-}
-
-char* PutText(char* at, std::string_view text) {
-  std::memcpy(at, text.data(), text.size());
-  return at + text.size();
+  int start = 20;
+  while (value >= 100) {
+    std::memcpy(digits + (start -= 2), octetTexts[100 + value % 100].text + 1, 2);
+    value /= 100;
+  }
+  if (value >= 10) {
+    std::memcpy(digits + (start -= 2), octetTexts[100 + value].text + 1, 2);
+  } else {
+    digits[--start] = char('0' + value);
+  }
+  return PutText(at, std::string_view(digits + start, size_t(20 - start)));
 }
 
 char* PutLineEnd(char* at) {

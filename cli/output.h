@@ -6,7 +6,9 @@
 // failure report.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace cli {
@@ -30,10 +32,48 @@ void FinishOutput();
 // The platform's line end for text ("\n", or "\r\n" on Windows).
 std::string_view LineEnd();
 
-// Formatting into reserved room; each returns the end of what it wrote.
-char* PutDotted(char* at, uint32_t address);  // dottedMaximum + dottedSlack bytes of room
-char* PutDecimal(char* at, uint64_t value);   // up to 20 digits
-char* PutText(char* at, std::string_view text);
+// Formatting into reserved room; each returns the end of what it wrote. They
+// are inline: a listing calls them for every line.
+
+// The decimal text of every octet, padded to four bytes for fixed copies.
+struct OctetText {
+  char text[4];
+  uint8_t length;
+};
+
+constexpr std::array<OctetText, 256> OctetTable() {
+  std::array<OctetText, 256> octets{};
+  for (int value = 0; value < 256; ++value) {
+    OctetText& octet = octets[size_t(value)];
+    if (value >= 100) octet.text[octet.length++] = char('0' + value / 100);
+    if (value >= 10) octet.text[octet.length++] = char('0' + value / 10 % 10);
+    octet.text[octet.length++] = char('0' + value % 10);
+  }
+  return octets;
+}
+
+inline constexpr std::array<OctetText, 256> octetTexts = OctetTable();
+
+// A dotted address: dottedMaximum + dottedSlack bytes of room.
+inline char* PutDotted(char* at, uint32_t address) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const OctetText& octet = octetTexts[(address >> shift) & 0xFF];
+    std::memcpy(at, octet.text, 4);
+    at += octet.length;
+    *at = '.';
+    at += shift > 0;
+  }
+  return at;
+}
+
+// Up to 20 digits.
+char* PutDecimal(char* at, uint64_t value);
+
+inline char* PutText(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
 char* PutLineEnd(char* at);
 
 // A whole line of text, ended.

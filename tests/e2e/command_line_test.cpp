@@ -232,6 +232,81 @@ TEST_P(CommandLineTest, LeavesTheTerminalAlone) {
   EXPECT_EQ(SttyText(s().TerminalModes()), SttyText(s().ModesAtLaunch()));
 }
 
+// One case of each planning form and of the full and JSON answers, exactly;
+// the differential suite holds them to an oracle natively.
+TEST_P(CommandLineTest, EveryPlanningForm) {
+  const std::string list = testing::TempDir() + "netstep_" + std::to_string(getpid()) + "_list";
+  std::ofstream(list, std::ios::binary) << "10.0.0.0/31\r\n 10.0.0.1-10.0.0.6\n# routes\nbanana\n";
+  const std::string listArgument = IsWindows() ? "Z:" + list : list;  // Wine's drive for /
+  const std::string json =
+      "{\"address\":\"192.0.2.9\",\"netmask\":\"255.255.255.248\",\"prefix\":29,"
+      "\"wildcard\":\"0.0.0.7\",\"network\":\"192.0.2.8\",\"first\":\"192.0.2.9\","
+      "\"last\":\"192.0.2.14\",\"broadcast\":\"192.0.2.15\",\"hosts\":6,\"addresses\":8,"
+      "\"block\":\"documentation\"}";
+  const struct {
+    std::vector<std::string> arguments;
+    bool listOnStdin;
+    int code;
+    std::vector<std::string> out;
+    std::vector<std::string> err;
+  } cases[] = {
+      {{"-s", "/26", "192.168.1.77/24"},
+       false,
+       0,
+       {"192.168.1.0/26", "192.168.1.64/26", "192.168.1.128/26", "192.168.1.192/26"},
+       {}},
+      {{"--hosts=100,50,10", "192.168.1.0", "255.255.255.0"},
+       false,
+       0,
+       {"192.168.1.0/25\t100", "192.168.1.128/26\t50", "192.168.1.192/28\t10",
+        "192.168.1.208/28\tfree", "192.168.1.224/27\tfree"},
+       {}},
+      {{"10.0.0.3-10.0.0.17"},
+       false,
+       0,
+       {"10.0.0.3/32", "10.0.0.4/30", "10.0.0.8/29", "10.0.0.16/31"},
+       {}},
+      {{"-A"}, true, 1, {}, {"Error - Line 4: not an address: 'banana'"}},
+      {{"-f", listArgument},
+       false,
+       1,
+       {"IP Network address - 10.0.0.0", "First Host IP address - 10.0.0.0",
+        "Last Host IP address - 10.0.0.1", "Broadcast address  - 10.0.0.1", "10.0.0.1/32",
+        "10.0.0.2/31", "10.0.0.4/31", "10.0.0.6/32"},
+       {"Error - Line 4: not an address: 'banana'"}},
+      {{"-a", "192.0.2.9/29"},
+       false,
+       0,
+       {"IP Network address - 192.0.2.8", "First Host IP address - 192.0.2.9",
+        "Last Host IP address - 192.0.2.14", "Broadcast address  - 192.0.2.15",
+        "IP address - 192.0.2.9", "SubNet Mask - 255.255.255.248 = /29", "Wildcard Mask - 0.0.0.7",
+        "Hosts - 6", "Addresses - 8", "Address block - documentation"},
+       {}},
+      {{"-j", "192.0.2.9/29"}, false, 0, {json}, {}},
+      {{"-js", "31", "10.0.0.0/30"},
+       false,
+       0,
+       {"[", "{\"network\":\"10.0.0.0\",\"prefix\":31},",
+        "{\"network\":\"10.0.0.2\",\"prefix\":31}", "]"},
+       {}},
+      {{"-s", "16", "10.0.0.0/24"},
+       false,
+       2,
+       {},
+       {"netstep: a /24 network cannot be split into /16 networks", "Try 'netstep --help'"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Shown(c.arguments));
+    LaunchOptions options;
+    if (c.listOnStdin) options.stdIn = Stream::File(list);
+    const Outcome outcome = RunOnce(c.arguments, options);
+    EXPECT_EQ(outcome.status, ExitStatus::Code(c.code));
+    EXPECT_EQ(outcome.out, Lines(c.out));
+    EXPECT_EQ(outcome.err, Lines(c.err));
+  }
+  std::remove(list.c_str());
+}
+
 // A reader that has gone away is no failure: netstep ends at once, quietly,
 // as seq does. A full disk is one, with the runtime's report.
 TEST_P(CommandLineTest, OutputThatCannotBeWritten) {

@@ -1,0 +1,104 @@
+// The command-line program on arbitrary input: the first bytes, cut at NULs,
+// are read as arguments; the rest is a list on standard input, aggregated or
+// answered line by line. Whatever comes: no crash and no read past the input;
+// the exit code is 0, 1 or 2 and says what the output does; every bad line is
+// reported once, in order, with its number, as one line of printable text; an
+// aggregation that reports nothing lists only NETWORK/PREFIX lines.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/one_shot.h"
+#include "cli/options.h"
+#include "runtime/program.h"
+#include "runtime/runtime_state.h"
+#include "runtime/text_stream.h"
+#include "tests/fake/fake_platform.h"
+
+namespace {
+
+// The modes the list is read in, chosen by the first byte.
+const std::vector<std::string> listModes[] = {
+    {"-A"}, {"-A", "-j"}, {"-f", "-"}, {"-f", "-", "-s", "28"}, {"-aj", "-f", "-"}, {"-n2", "-f-"}};
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  for (size_t end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+    lines.push_back(text.substr(at, end - at));
+  Check(at == text.size());  // every line ended
+  return lines;
+}
+
+uint32_t RunProgram(const std::vector<std::string>& arguments, const std::string& input) {
+  fake::Reset();
+  runtime::ioResult = 0;
+  runtime::runState = runtime::RunState{};
+  runtime::moduleTable = runtime::ModuleTable{};
+  fake::state.handles[fake::inputHandle].reads = {input};
+  static const runtime::Module modules[] = {runtime::runtimeModule, runtime::textsModule,
+                                            runtime::diskSpaceModule};
+  std::vector<std::string> texts = {"netstep"};
+  texts.insert(texts.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& text : texts) argv.push_back(text.data());
+  argv.push_back(nullptr);
+  const runtime::CommandLine line = {int(texts.size()), argv.data()};
+  Check(fake::TakesExit([&] { runtime::StartProgram(cli::AnswerOnce, modules, line); }));
+  return fake::state.exitCode;
+}
+
+// Bad lines are reported as "Error - Line N: ..." with N rising, each a line
+// of the input.
+void CheckReports(const std::string& err, size_t inputLines) {
+  uint64_t last = 0;
+  for (const std::string& report : Lines(err)) {
+    Check(report.rfind("Error - Line ", 0) == 0);
+    const uint64_t number = std::strtoull(report.c_str() + 13, nullptr, 10);
+    Check(number > last && number <= inputLines);
+    last = number;
+    for (char c : report) Check(c >= 0x20 && c < 0x7F);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  // Arguments: up to the first two NULs.
+  const size_t cut = bytes.find('\0', bytes.find('\0') + 1);
+  std::vector<std::string> arguments;
+  for (size_t at = 0; at < cut && at < bytes.size();) {
+    const size_t end = bytes.find('\0', at);
+    arguments.push_back(bytes.substr(at, end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+  cli::ReadOptions(int(pointers.size()), pointers.data(), "/?");
+
+  const std::vector<std::string>& mode = listModes[data[0] % std::size(listModes)];
+  const std::string input = cut == std::string::npos ? bytes : bytes.substr(cut + 1);
+  const uint32_t code = RunProgram(mode, input);
+  const std::string out = fake::state.handles[fake::outputHandle].written;
+  const std::string err = fake::state.handles[fake::errorHandle].written;
+  Check(code == 0 || code == 1);
+  Check((code == 1) == !err.empty());
+  size_t inputLines = 0;
+  for (char c : input) inputLines += c == '\n';
+  CheckReports(err, inputLines + 1);
+  if (mode[0] == "-A") {
+    if (code == 1) Check(out.empty());
+    if (code == 0 && mode.size() == 1) {
+      for (const std::string& line : Lines(out)) Check(line.find('/') != std::string::npos);
+    }
+  }
+  return 0;
+}
