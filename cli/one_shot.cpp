@@ -111,7 +111,7 @@ std::string SplitRefusal(uint8_t prefix, uint8_t splitPrefix) {
 void Answer(const Request& request) {
   const Network network = NetworkOf(request);
   StartAnswers(request.json, request.all);
-  if (request.json && request.count > 1) {
+  if (request.json && request.counted) {
     BeginListing(true);
     WriteAnswers(network.address, network.mask, request.count, true);
     EndListing();

@@ -159,6 +159,7 @@ bool TakeOption(Reading& reading, int option, const std::string& spelling, const
         return false;
       }
       request.count = count > countLimit ? countLimit : count;
+      request.counted = true;
       Note(reading, givenCount, spelling);
       return true;
     case 's':

@@ -40,6 +40,7 @@ struct Request {
   std::string last;
 
   uint64_t count = 1;           // --count: 1 to countLimit
+  bool counted = false;         // --count given: in JSON, the answers come as an array
   bool split = false;           // --split given
   uint8_t splitPrefix = 0;      // --split's prefix
   std::vector<uint64_t> hosts;  // --hosts, in the order given
