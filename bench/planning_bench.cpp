@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -119,14 +120,20 @@ void Measure(std::vector<Contender>& contenders, int rounds) {
   }
 }
 
+// Per program: the median time with the range of the rounds, the work per
+// second at the median, the peak memory, and netstep's lead at the median.
 void Report(const char* work, const std::vector<Contender>& contenders) {
-  std::printf("\n%s\n%-34s %12s %16s %10s %14s\n", work, "program", "median s", "per second",
-              "peak MiB", "netstep is");
+  std::printf("\n%s\n%-32s %22s %14s %9s %11s\n", work, "program", "seconds: median (range)",
+              "per second", "peak MiB", "netstep is");
   const double netstepRate = contenders[0].work / Median(contenders[0].seconds);
   for (const Contender& c : contenders) {
     const double seconds = Median(c.seconds);
     const double rate = c.work / seconds;
-    std::printf("%-34s %12.3f %16.0f %10.1f %13.1fx%s\n", c.name.c_str(), seconds, rate, c.peakMiB,
+    char times[64];
+    std::snprintf(times, sizeof times, "%.3f (%.3f-%.3f)", seconds,
+                  *std::min_element(c.seconds.begin(), c.seconds.end()),
+                  *std::max_element(c.seconds.begin(), c.seconds.end()));
+    std::printf("%-32s %22s %14.0f %9.1f %10.1fx%s\n", c.name.c_str(), times, rate, c.peakMiB,
                 netstepRate / rate, c.ok ? "" : "  (failed)");
   }
 }
@@ -149,6 +156,11 @@ int main(int argc, char** argv) {
   WriteAddresses(addresses, 1000000, random);
   Head(addresses, addresses1k, 1000);
   const std::string netstep = NETSTEP_BINARY;
+  rusage self{};
+  getrusage(RUSAGE_SELF, &self);
+  // A child starts its peak from this process's: the kernel carries the peak
+  // of the memory it was spawned from across the exec.
+  std::printf("peak memory below %.1f MiB reads as that much\n", double(self.ru_maxrss) / 1024);
 
   std::vector<Contender> split = {
       {"netstep -s 32 10.0.0.0/8", {netstep, "-s", "32", "10.0.0.0/8"}, "", 16777216},
