@@ -11,9 +11,6 @@
 
 #include "cli/one_shot.h"
 #include "cli/options.h"
-#include "runtime/program.h"
-#include "runtime/runtime_state.h"
-#include "runtime/text_stream.h"
 #include "tests/fake/fake_platform.h"
 
 namespace {
@@ -37,19 +34,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 uint32_t RunProgram(const std::vector<std::string>& arguments, const std::string& input) {
   fake::Reset();
-  runtime::ioResult = 0;
-  runtime::runState = runtime::RunState{};
-  runtime::moduleTable = runtime::ModuleTable{};
   fake::state.handles[fake::inputHandle].reads = {input};
-  static const runtime::Module modules[] = {runtime::runtimeModule, runtime::textsModule,
-                                            runtime::diskSpaceModule};
-  std::vector<std::string> texts = {"netstep"};
-  texts.insert(texts.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& text : texts) argv.push_back(text.data());
-  argv.push_back(nullptr);
-  const runtime::CommandLine line = {int(texts.size()), argv.data()};
-  Check(fake::TakesExit([&] { runtime::StartProgram(cli::AnswerOnce, modules, line); }));
+  Check(fake::RunWithArguments(cli::AnswerOnce, arguments));
   return fake::state.exitCode;
 }
 

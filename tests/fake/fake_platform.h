@@ -120,4 +120,9 @@ bool TakesExit(Body body) {
   return false;
 }
 
+// Runs `mainProgram` as app/ starts the command-line program: the runtime's
+// three modules, `arguments` after the program's path, the runtime's state
+// fresh, the fake's as the caller left it. True when it took the exit.
+bool RunWithArguments(void (*mainProgram)(), const std::vector<std::string>& arguments);
+
 }  // namespace fake

@@ -28,25 +28,11 @@ struct Outcome {
 
 class OneShotTest : public testing::Test {
  protected:
-  void SetUp() override {
-    fake::Reset();
-    runtime::ioResult = 0;
-    runtime::runState = runtime::RunState{};
-    runtime::moduleTable = runtime::ModuleTable{};
-  }
+  void SetUp() override { fake::Reset(); }
 
   // netstep with these arguments, as app/ starts it: no console module.
   static Outcome Answer(const std::vector<std::string>& arguments) {
-    static const runtime::Module modules[] = {runtime::runtimeModule, runtime::textsModule,
-                                              runtime::diskSpaceModule};
-    std::vector<std::string> texts = {"netstep"};
-    texts.insert(texts.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& text : texts) argv.push_back(text.data());
-    argv.push_back(nullptr);
-    runtime::runState = runtime::RunState{};
-    const runtime::CommandLine line = {int(texts.size()), argv.data()};
-    EXPECT_TRUE(fake::TakesExit([&] { runtime::StartProgram(cli::AnswerOnce, modules, line); }));
+    EXPECT_TRUE(fake::RunWithArguments(cli::AnswerOnce, arguments));
     Outcome run = {state.exitCode, state.handles[fake::outputHandle].written,
                    state.handles[fake::errorHandle].written,
                    state.handles[fake::outputHandle].writeCalls};
