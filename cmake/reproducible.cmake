@@ -1,13 +1,13 @@
 # Reproducible builds: one commit gives the same bytes in any folder, at any
-# time, under any umask (scripts/release, tests/release). What would differ:
+# time (scripts/release; it also sets the umask, which CMake's and CPack's
+# folders and the .deb's members would take their modes from). What the
+# compiler and linker would make differ:
 # - the folders, which the compiler writes into debug information, and from
 #   there into the ELF build ID, a hash over the whole linked file, stripped
 #   sections included. The source folder is written as ".", the build folder
 #   as "build"; GCC takes the last map that matches, so a build folder inside
 #   the source folder is "build" too.
 # - the link time, which the PE linker writes into the image's header.
-# - the umask, which would give the folders the install step makes their
-#   permissions, and so those of the packages' directory entries.
 # Time stamps in the packages come from SOURCE_DATE_EPOCH, which CPack reads.
 add_compile_options(
   -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
@@ -17,5 +17,3 @@ if(WIN32)
 else()
   add_link_options(-Wl,--build-id=sha1)
 endif()
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
