@@ -52,7 +52,7 @@ $want"
   trap 'rm -rf "$root"' EXIT
   dpkg-deb -x "$deb" "$root"
   program="$root/usr/bin/netstep"
-  got=$("$program" --version)
+  got=$("$program" --version | head -n 1)
   [ "$got" = "netstep $version" ] || fail "--version: $got"
   got=$("$program" 192.168.1.10 255.255.255.0)
   want=$(printf '%s\n' \
