@@ -75,9 +75,9 @@ zip)
   mkdir -p "$work/zip"
   (cd "$work/zip" && cmake -E tar xf "$dist/netstep-$version-win32.zip")
   folder=$work/zip/netstep-$version-win32
-  files=$(cd "$work/zip" && find . -type f | sort)
-  want=$(printf './netstep-%s-win32/%s\n' "$version" LICENSE.txt MANUAL.txt README.txt \
-    netstep.exe)
+  [ "$(ls "$work/zip")" = "netstep-$version-win32" ] || fail "not one folder in the zip"
+  files=$(cd "$folder" && find . -type f | LC_ALL=C sort)
+  want=$(printf './%s\n' LICENSE.txt MANUAL.txt README.txt netstep.exe)
   [ "$files" = "$want" ] || fail "files in the zip:
 $files"
   cr=$(printf '\r')
