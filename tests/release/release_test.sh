@@ -2,7 +2,7 @@
 # The release as users get it, in three steps run by ctest:
 #   reproducible  scripts/release run twice on the commit checked out, in two
 #                 clones at different paths, one after the other, under
-#                 different umasks: the same four checksums. The first run's
+#                 different umasks and time zones: the same four checksums. The first run's
 #                 dist/ is what the next steps check.
 #   zip           the zip unpacked: its four files, text with CR LF, and
 #                 netstep.exe run by 32-bit Wine under qemu-i386 (exit 77, a
@@ -19,11 +19,11 @@ fail() {
   exit 1
 }
 
-# release FOLDER UMASK: scripts/release in a clone of the commit checked out.
+# release FOLDER UMASK TZ: scripts/release in a clone of the commit checked out.
 release() {
   git clone -q "$source" "$1"
   git -C "$1" checkout -q --detach "$(git -C "$source" rev-parse HEAD)"
-  (cd "$1" && umask "$2" && scripts/release >release.log 2>&1) ||
+  (cd "$1" && umask "$2" && TZ=$3 scripts/release >release.log 2>&1) ||
     { cat "$1/release.log"; fail "scripts/release in $1"; }
   (cd "$1/dist" && sha256sum -c --quiet SHA256SUMS) || fail "dist/SHA256SUMS in $1"
 }
@@ -55,8 +55,8 @@ reproducible)
   start=$(date +%s)
   rm -rf "$work"
   mkdir -p "$work"
-  release "$work/first/netstep" 022
-  release "$work/second/a/longer/path/netstep" 077
+  release "$work/first/netstep" 022 UTC
+  release "$work/second/a/longer/path/netstep" 077 Pacific/Auckland
   cat "$dist/SHA256SUMS"
   [ "$(wc -l <"$dist/SHA256SUMS")" -eq 3 ] || fail "not three checksums"
   cmp "$dist/SHA256SUMS" "$work/second/a/longer/path/netstep/dist/SHA256SUMS" ||
