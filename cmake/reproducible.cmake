@@ -5,7 +5,8 @@
 #   there into the ELF build ID, a hash over the whole linked file, stripped
 #   sections included. The source folder is written as ".", the build folder
 #   as "build"; GCC takes the last map that matches, so a build folder inside
-#   the source folder is "build" too.
+#   the source folder is "build" too. A debugger started in the source
+#   folder finds the sources there.
 # - the link time, which the PE linker writes into the image's header.
 # The packages are made again after CPack by reproducible-package.cmake, with
 # the time stamps of SOURCE_DATE_EPOCH.
