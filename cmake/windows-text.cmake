@@ -7,11 +7,10 @@
 cmake_minimum_required(VERSION 3.25)
 
 if(KIND STREQUAL "manual")
-  # GROFF_NO_SGR and -P-cbou: plain characters, no escape sequences. The
-  # locale plays no part in -Tascii output.
+  # grotty's -c -b -o -u: plain characters, neither escape sequences nor
+  # overstriking. The locale plays no part in -Tascii output.
   execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env GROFF_NO_SGR=1
-      ${GROFF} -man -Tascii -rHY=0 -P-c -P-b -P-o -P-u ${INPUT}
+    COMMAND ${GROFF} -man -Tascii -rHY=0 -P-c -P-b -P-o -P-u ${INPUT}
     OUTPUT_VARIABLE text
     RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
