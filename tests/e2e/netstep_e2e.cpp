@@ -181,12 +181,13 @@ std::vector<std::string> ResultRows(const std::string& network, const std::strin
           "Last Host IP address - " + last, "Broadcast address  - " + broadcast};
 }
 
-testing::AssertionResult ScreenIs(Session& session, const std::vector<std::string>& rows) {
+testing::AssertionResult ScreenIs(Session& session, const std::vector<std::string>& rows,
+                                  std::optional<Millis> timeout) {
   std::vector<std::string> want = rows;
   want.resize(size_t(session.Rows()));
   for (std::string& row : want) row.erase(row.find_last_not_of(' ') + 1);
-  // The program may still be drawing: give it the usual time to get there.
-  if (session.WaitFor([&] { return session.Lines() == want; })) {
+  // The program may still be drawing: give it the time to get there.
+  if (session.WaitFor([&] { return session.Lines() == want; }, timeout)) {
     return testing::AssertionSuccess();
   }
   std::ostringstream out;

@@ -64,8 +64,10 @@ std::string TableText(int tableRow);
 std::vector<std::string> ResultRows(const std::string& network, const std::string& first,
                                     const std::string& last, const std::string& broadcast);
 
-// Compares the whole screen with the expected rows (missing rows are empty).
-testing::AssertionResult ScreenIs(Session& session, const std::vector<std::string>& rows);
+// Compares the whole screen with the expected rows (missing rows are empty),
+// waiting up to `timeout` (the session's default) for the program to get there.
+testing::AssertionResult ScreenIs(Session& session, const std::vector<std::string>& rows,
+                                  std::optional<Millis> timeout = {});
 
 inline constexpr char navigationPrompt[] =
     "Enter (+) for next or (-) for previous network or (Esc) for EXIT";
