@@ -23,5 +23,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 address, the first and the last host address and the broadcast address of the
 network the address belongs to; + and - step to the next and the previous
 network of the same size. Given the address and the mask (or a prefix length)
-on its command line, it answers once for scripts and pipes.")
+on its command line, it answers once for scripts and pipes, in full or as JSON
+if asked, and it plans networks: it splits them into subnets, sizes subnets
+for host counts, turns address ranges into networks and aggregates lists.")
 include(CPack)
