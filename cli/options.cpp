@@ -50,9 +50,14 @@ struct Reading {
   std::string spelling[6];  // how each option of Given was written, by bit number
 };
 
-Request Refuse(std::string reason) {
+Request Of(Form form) {
   Request request;
-  request.form = Form::usageError;
+  request.form = form;
+  return request;
+}
+
+Request Refuse(std::string reason) {
+  Request request = Of(Form::usageError);
   request.reason = std::move(reason);
   return request;
 }
@@ -278,20 +283,12 @@ Request ReadOptions(int count, const char* const* arguments, const char* nativeH
     // The argument the option stood in: a group of short options, or a long one.
     const char* argument = argv[size_t(before < int(argv.size()) - 1 ? before : 1)];
     if (option == 1) {
-      if (nativeHelp != nullptr && std::strcmp(optarg, nativeHelp) == 0) {
-        Request help;
-        help.form = Form::help;
-        return help;
-      }
+      if (nativeHelp != nullptr && std::strcmp(optarg, nativeHelp) == 0) return Of(Form::help);
       reading.positional.push_back(optarg);
     } else if (option == 'h') {
-      Request help;
-      help.form = Form::help;
-      return help;
+      return Of(Form::help);
     } else if (option == 'V') {
-      Request version;
-      version.form = Form::version;
-      return version;
+      return Of(Form::version);
     } else if (option == '?') {
       return Refuse(Unknown(argument, optopt));
     } else if (option == ':') {

@@ -2,11 +2,11 @@
 // writes, and errno told as the Win32 error number the runtime expects; LF
 // ends a line of text.
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/platform.h"
+#include "platform/posix/descriptors.h"
 #include "platform/posix/terminal_screen.h"
 #include "platform/posix/write_all.h"
 
@@ -96,12 +96,7 @@ bool CloseHandle(Handle handle) {
 }
 
 Handle OpenFileForReading(const char* path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd >= 0 && fd <= STDERR_FILENO) {
-    const int above = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-    close(fd);
-    fd = above;
-  }
+  const int fd = posix::OpenAboveStandard(path, O_RDONLY);
   if (fd < 0) NoteError();
   return fd < 0 ? invalidHandle : Handle(fd);
 }

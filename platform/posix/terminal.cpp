@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/posix/descriptors.h"
 #include "platform/posix/raw_mode.h"
 #include "platform/posix/terminal_input.h"
 #include "platform/posix/terminal_queries.h"
@@ -36,11 +37,7 @@ void PrepareRedirectedInput() {
 }  // namespace
 
 int OpenTerminalDevice(int flags) {
-  const int fd = open("/dev/tty", flags | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0 || fd > STDERR_FILENO) return fd;
-  const int above = fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
-  close(fd);
-  return above;
+  return OpenAboveStandard("/dev/tty", flags | O_NOCTTY);
 }
 
 int OpenControllingTerminal() {
