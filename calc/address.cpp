@@ -53,16 +53,18 @@ uint32_t ParseLine(const LineText& line) {
   return ParseDottedAddress(text);
 }
 
-void CheckMask(uint32_t mask) {
+bool IsOneRun(uint32_t mask) {
   bool oneSeen = false;
   for (uint32_t rest = mask; rest != 0; rest >>= 1) {
     const bool bit = (rest & 1) != 0;
-    if (oneSeen && !bit) {
-      inputErrorCode = uint8_t(inputErrorCode + errorMaskNotContiguous);
-      return;
-    }
+    if (oneSeen && !bit) return false;
     if (bit) oneSeen = true;
   }
+  return true;
+}
+
+void CheckMask(uint32_t mask) {
+  if (!IsOneRun(mask)) inputErrorCode = uint8_t(inputErrorCode + errorMaskNotContiguous);
 }
 
 }  // namespace calc

@@ -34,8 +34,11 @@ using LineText = runtime::ShortText<lineMaximum>;
 // component ends with a dot, through ParseDottedAddress.
 uint32_t ParseLine(const LineText& line);
 
-// Adds 2 to the error code unless the mask's one-bits form a single run
-// (wherever it lies; a mask of 0 passes).
+// True when the mask's one-bits form a single run, wherever it lies (a mask
+// of 0 passes).
+bool IsOneRun(uint32_t mask);
+
+// Adds 2 to the error code unless IsOneRun(mask).
 void CheckMask(uint32_t mask);
 
 }  // namespace calc

@@ -41,12 +41,12 @@ void ShowMaskHelp() {
 
 }  // namespace
 
-void ReportInputErrors(TextStream& stream, LineEndRoutine endLine) {
+void ReportInputErrors(uint8_t code, TextStream& stream, LineEndRoutine endLine) {
   constexpr TextRef rangeMessage = "Address value must be (0..255)";
   constexpr TextRef maskMessage = "Wrong SubNet mask ";
   constexpr int errorPrefixLength = 8;  // "Error - "
   WriteStatement(stream, "Error - ");
-  switch (inputErrorCode) {
+  switch (code) {
     case errorComponentRange:
       WriteLineStatement(stream, rangeMessage, endLine);
       break;
@@ -76,7 +76,7 @@ void RunTask() {
   if (inputErrorCode == 0) {
     NetworkView(address, mask);
   } else {
-    ReportInputErrors(standardOutput, WriteLineEnd);
+    ReportInputErrors(inputErrorCode, standardOutput, WriteLineEnd);
   }
 }
 

@@ -9,9 +9,9 @@ namespace calc {
 // the mask, then show the network view or report the input errors.
 void RunTask();
 
-// The input error code in words on `stream`: "Error - " and the messages,
-// each line ended by `endLine`.
-void ReportInputErrors(runtime::TextStream& stream, runtime::LineEndRoutine endLine);
+// An input error code (1 to 3) in words on `stream`: "Error - " and the
+// messages, each line ended by `endLine`.
+void ReportInputErrors(uint8_t code, runtime::TextStream& stream, runtime::LineEndRoutine endLine);
 
 // The main program: initialises the modules, runs tasks until the answer to
 // the new-task prompt is a lowercase "n", and takes the normal exit.

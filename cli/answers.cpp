@@ -14,19 +14,13 @@
 #include "calc/address_blocks.h"
 #include "calc/network_blocks.h"
 #include "calc/network_view.h"
-#include "cli/listing.h"
-#include "cli/output.h"
+#include "cli/text_put.h"
 
 namespace cli {
 
 namespace {
 
 constexpr int answerMaximum = 640;  // the longest answer, with room to spare
-
-bool answersJson = false;
-bool answersAll = false;
-bool answered = false;          // an answer has been written
-uint64_t entriesAfterLast = 0;  // the listing's entry count right after it
 
 // The lines of --all, after the four lines.
 constexpr std::string_view addressLabel = "IP address - ";
@@ -52,30 +46,33 @@ Figures FiguresOf(uint32_t mask, const calc::NetworkRange& range) {
   return {prefix, hosts, addresses, calc::BlockOf(range.network, range.broadcast)};
 }
 
-char* LabelledLine(char* at, std::string_view label, uint32_t address) {
-  return PutLineEnd(PutDotted(PutText(at, label), address));
+char* LabelledLine(const Writer& writer, char* at, std::string_view label, uint32_t address) {
+  return PutLineEnd(writer, PutDotted(PutText(at, label), address));
 }
 
-char* NumberLine(char* at, std::string_view label, uint64_t value) {
-  return PutLineEnd(PutDecimal(PutText(at, label), value));
+char* NumberLine(const Writer& writer, char* at, std::string_view label, uint64_t value) {
+  return PutLineEnd(writer, PutDecimal(PutText(at, label), value));
 }
 
-char* TextAnswer(char* at, uint32_t address, uint32_t mask, const calc::NetworkRange& range) {
+char* TextAnswer(const Answers& answers, char* at, uint32_t address, uint32_t mask,
+                 const calc::NetworkRange& range) {
+  const Writer& writer = *answers.listing->writer;
   const uint32_t addresses[] = {range.network, range.firstHost, range.lastHost, range.broadcast};
   for (int line = 0; line < 4; ++line) {
     const runtime::TextRef label = calc::rangeLabels[line];
-    at = LabelledLine(at, std::string_view(label.chars, size_t(label.length)), addresses[line]);
+    at = LabelledLine(writer, at, std::string_view(label.chars, size_t(label.length)),
+                      addresses[line]);
   }
-  if (!answersAll) return at;
+  if (!answers.all) return at;
   const Figures figures = FiguresOf(mask, range);
-  at = LabelledLine(at, addressLabel, address);
+  at = LabelledLine(writer, at, addressLabel, address);
   at = PutDotted(PutText(at, maskLabel), mask);
   if (figures.prefix >= 0) at = PutDecimal(PutText(at, " = /"), uint64_t(figures.prefix));
-  at = PutLineEnd(at);
-  at = LabelledLine(at, wildcardLabel, ~mask);
-  at = NumberLine(at, hostsLabel, figures.hosts);
-  at = NumberLine(at, addressesLabel, figures.addresses);
-  return PutLineEnd(PutText(PutText(at, blockLabel), calc::BlockName(figures.block)));
+  at = PutLineEnd(writer, at);
+  at = LabelledLine(writer, at, wildcardLabel, ~mask);
+  at = NumberLine(writer, at, hostsLabel, figures.hosts);
+  at = NumberLine(writer, at, addressesLabel, figures.addresses);
+  return PutLineEnd(writer, PutText(PutText(at, blockLabel), calc::BlockName(figures.block)));
 }
 
 char* JsonAddress(char* at, std::string_view key, uint32_t address) {
@@ -101,35 +98,40 @@ char* JsonAnswer(char* at, uint32_t address, uint32_t mask, const calc::NetworkR
 
 }  // namespace
 
-void StartAnswers(bool json, bool all) {
-  answersJson = json;
-  answersAll = all;
-  answered = false;
+void StartAnswers(Answers& answers, Listing& listing, bool all) {
+  answers.listing = &listing;
+  answers.all = all;
+  answers.answered = false;
+  answers.entriesAfterLast = 0;
 }
 
-void WriteAnswer(uint32_t address, uint32_t mask, bool inListing) {
+void WriteAnswer(Answers& answers, uint32_t address, uint32_t mask, bool inListing) {
+  Listing& listing = *answers.listing;
+  Writer& writer = *listing.writer;
   const calc::NetworkRange range = calc::RangeOf(address, mask);
   // Two answers in a row, with nothing between them, stand apart by a line.
-  const bool apart = !answersJson && answered && EntryCount() == entriesAfterLast;
-  char* at = Reserve(answerMaximum);
-  if (apart) at = PutLineEnd(at);
-  if (answersJson) {
-    if (inListing) at = PutText(at, NextEntryStart());
+  const bool apart =
+      !listing.json && answers.answered && listing.entries == answers.entriesAfterLast;
+  char* at = Reserve(writer, answerMaximum);
+  if (apart) at = PutLineEnd(writer, at);
+  if (listing.json) {
+    if (inListing) at = PutText(at, NextEntryStart(listing));
     at = JsonAnswer(at, address, mask, range);
-    if (!inListing) at = PutLineEnd(at);
+    if (!inListing) at = PutLineEnd(writer, at);
   } else {
-    NextEntryStart();
-    at = TextAnswer(at, address, mask, range);
+    NextEntryStart(listing);
+    at = TextAnswer(answers, at, address, mask, range);
   }
-  Commit(at);
-  answered = true;
-  entriesAfterLast = EntryCount();
+  Commit(writer, at);
+  answers.answered = true;
+  answers.entriesAfterLast = listing.entries;
 }
 
-void WriteAnswers(uint32_t address, uint32_t mask, uint64_t count, bool inListing) {
+void WriteAnswers(Answers& answers, uint32_t address, uint32_t mask, uint64_t count,
+                  bool inListing) {
   constexpr uint8_t next = '+';
   for (uint64_t written = 0; written < count; ++written) {
-    WriteAnswer(address, mask, inListing);
+    WriteAnswer(answers, address, mask, inListing);
     const calc::NetworkRange range = calc::RangeOf(address, mask);
     if (range.broadcast == 0xFFFFFFFF) return;
     address = calc::StepAddress(address, range, next);

@@ -5,8 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "cli/output.h"
-
 namespace cli {
 
 namespace {
@@ -19,8 +17,9 @@ constexpr std::string_view usage[] = {
     "       netstep [-j] -s PREFIX ADDRESS/PREFIX",
     "       netstep [-j] -H COUNTS ADDRESS/PREFIX",
     "       netstep [-j] FIRST-LAST",
-    "       netstep [-j] -A [-f FILE]",
-    "       netstep [-a] [-j] [-n N | -s PREFIX] -f FILE",
+    "       netstep [-j] -A [-f FILE]...",
+    "       netstep [-a] [-j] [-n N] -f FILE...",
+    "       netstep [-j] -s PREFIX -f FILE...",
     "Without arguments netstep is the interactive calculator. With an address",
     "and a mask it writes the network address, the first and the last host and",
     "the broadcast address of the network the address belongs to, and exits.",
@@ -33,7 +32,7 @@ struct OptionText {
 };
 
 constexpr OptionText options[] = {
-    {"  ADDRESS, MASK", {"dotted decimal, read as the prompts read them"}},
+    {"  ADDRESS, MASK", {"dotted decimal: four numbers from 0 to 255"}},
     {"  PREFIX", {"the mask as its number of leading one-bits, 0 to 32"}},
     {"  FIRST-LAST", {"the fewest networks that hold FIRST to LAST"}},
     {"  -n, --count N", {"N networks of the same size in a row, from the", "one ADDRESS is in"}},
@@ -42,7 +41,8 @@ constexpr OptionText options[] = {
      {"a network for each host count (100,50,10),", "largest first, then the space left"}},
     {"  -A, --aggregate",
      {"the fewest networks that cover those read from", "standard input or FILE, one per line"}},
-    {"  -f, --file FILE", {"answer each network in FILE, one per line", "(- is standard input)"}},
+    {"  -f, --file FILE",
+     {"answer each network in FILE, one per line (- is", "standard input); may be given again"}},
     {"  -a, --all", {"the answer in full: mask, hosts, address block..."}},
     {"  -j, --json", {"JSON instead of text"}},
 };
@@ -53,29 +53,29 @@ constexpr std::string_view after[] = {
     "line.",
 };
 
-void OptionLine(std::string option, std::string_view words) {
+void OptionLine(Writer& writer, std::string option, std::string_view words) {
   option.append(option.size() < wordsColumn ? wordsColumn - option.size() : 1, ' ');
-  WriteLine(option + std::string(words));
+  WriteLine(writer, option + std::string(words));
 }
 
 }  // namespace
 
-void WriteHelp(const char* nativeHelp) {
-  for (std::string_view line : usage) WriteLine(line);
+void WriteHelp(Writer& writer, const char* nativeHelp) {
+  for (std::string_view line : usage) WriteLine(writer, line);
   for (const OptionText& text : options) {
-    OptionLine(std::string(text.option), text.words[0]);
-    if (!text.words[1].empty()) OptionLine("", text.words[1]);
+    OptionLine(writer, std::string(text.option), text.words[0]);
+    if (!text.words[1].empty()) OptionLine(writer, "", text.words[1]);
   }
   std::string help = "  -h, --help";
   if (nativeHelp != nullptr) help += ", " + std::string(nativeHelp);
-  OptionLine(help, "this help");
-  for (std::string_view line : after) WriteLine(line);
+  OptionLine(writer, help, "this help");
+  for (std::string_view line : after) WriteLine(writer, line);
 }
 
-void WriteVersion() {
-  WriteLine("netstep " NETSTEP_VERSION);
-  WriteLine("Copyright (c) 2026 the netstep developers");
-  WriteLine("License: MIT <https://opensource.org/licenses/MIT>");
+void WriteVersion(Writer& writer) {
+  WriteLine(writer, "netstep " NETSTEP_VERSION);
+  WriteLine(writer, "Copyright (c) 2026 the netstep developers");
+  WriteLine(writer, "License: MIT <https://opensource.org/licenses/MIT>");
 }
 
 }  // namespace cli

@@ -10,10 +10,9 @@
 #include "cli/listing.h"
 
 #include <cstring>
-#include <string>
+#include <memory>
 
-#include "calc/network_blocks.h"
-#include "cli/output.h"
+#include "cli/text_put.h"
 
 namespace cli {
 
@@ -22,45 +21,29 @@ namespace {
 constexpr int entryMaximum = 96;  // one entry with its separator, and PutDotted's slack
 constexpr int batchEntries = 32;  // entries per reservation of room
 
-bool listingJson = false;
-uint64_t entriesWritten = 0;
-
-// What goes between two entries in JSON (the first has its own), and the text
-// before an entry's address: its separator and, in JSON, its object's start.
-std::string firstSeparator;
-std::string separator;
-std::string firstBefore;
-std::string before;
-
-// The text after the address of a plain entry, by prefix.
-std::string plainAfter[calc::prefixMaximum + 1];
-
 // The text after an entry's address: its prefix, then its host count or
 // "free" in a plan, then its end.
-std::string After(uint8_t prefix, bool planned, uint64_t hosts) {
+std::string After(const Listing& listing, uint8_t prefix, bool planned, uint64_t hosts) {
   const std::string number = std::to_string(prefix);
-  std::string after = listingJson ? "\",\"prefix\":" + number : "/" + number;
+  std::string after = listing.json ? "\",\"prefix\":" + number : "/" + number;
   if (planned) {
     const std::string count = hosts == 0 ? std::string() : std::to_string(hosts);
-    if (listingJson) {
+    if (listing.json) {
       after += hosts == 0 ? ",\"free\":true" : ",\"hosts\":" + count;
     } else {
       after += "\t" + (hosts == 0 ? std::string("free") : count);
     }
   }
-  return after + (listingJson ? "}" : std::string(LineEnd()));
+  return after + (listing.json ? "}" : std::string(listing.writer->lineEnd));
 }
 
-const std::string& BeforeEntry() {
-  return entriesWritten == 0 ? firstBefore : before;
-}
-
-void WriteEntry(uint32_t network, const std::string& after) {
-  char* at = Reserve(entryMaximum);
-  at = PutText(at, BeforeEntry());
+void WriteEntry(Listing& listing, uint32_t network, const std::string& after) {
+  Writer& writer = *listing.writer;
+  char* at = Reserve(writer, entryMaximum);
+  at = PutText(at, listing.entries == 0 ? listing.firstBefore : listing.before);
   at = PutDotted(at, network);
-  Commit(PutText(at, after));
-  ++entriesWritten;
+  Commit(writer, PutText(at, after));
+  ++listing.entries;
 }
 
 // The piece of a run's line from its last octet on, for every octet.
@@ -68,9 +51,8 @@ struct Tails {
   char text[256][48];
   uint8_t length[256];
 };
-Tails tails;
 
-void PrepareTails(const std::string& after) {
+void PrepareTails(Tails& tails, const std::string& after) {
   for (int octet = 0; octet < 256; ++octet) {
     char* end = PutDecimal(tails.text[octet], uint64_t(octet));
     end = PutText(end, after);
@@ -80,97 +62,96 @@ void PrepareTails(const std::string& after) {
 
 // Networks of a prefix of 24 or longer: 256 / step of them share the text
 // before their last octet.
-void ListSmallRun(uint32_t network, uint32_t step, uint64_t count, const std::string& after) {
-  PrepareTails(after);
+void ListSmallRun(Listing& listing, uint32_t network, uint32_t step, uint64_t count,
+                  const std::string& after) {
+  Writer& writer = *listing.writer;
+  const auto tails = std::make_unique<Tails>();
+  PrepareTails(*tails, after);
   char head[64];
   uint32_t headOf = ~network & 0xFFFFFF00;  // no head made yet
   int headLength = 0;
   while (count > 0) {
     const uint64_t batch = count < batchEntries ? count : batchEntries;
-    char* at = Reserve(int(batch) * entryMaximum);
+    char* at = Reserve(writer, int(batch) * entryMaximum);
     for (uint64_t i = 0; i < batch; ++i, network += step) {
       if ((network & 0xFFFFFF00) != headOf) {
         headOf = network & 0xFFFFFF00;
-        char* end = PutText(head, before);
+        char* end = PutText(head, listing.before);
         end = PutDotted(end, headOf);
         headLength = int(end - head) - 1;  // up to the last octet's dot
       }
       std::memcpy(at, head, size_t(headLength));
       at += headLength;
       const uint32_t octet = network & 0xFF;
-      std::memcpy(at, tails.text[octet], sizeof tails.text[octet]);
-      at += tails.length[octet];
+      std::memcpy(at, tails->text[octet], sizeof tails->text[octet]);
+      at += tails->length[octet];
     }
-    Commit(at);
+    Commit(writer, at);
     count -= batch;
+    listing.entries += batch;
   }
 }
 
 }  // namespace
 
-void BeginListing(bool json) {
-  listingJson = json;
-  entriesWritten = 0;
+void PrepareListing(Listing& listing, Writer& writer, bool json) {
+  listing.writer = &writer;
+  listing.json = json;
+  listing.entries = 0;
   const std::string objectStart = json ? "{\"network\":\"" : "";
-  firstSeparator = json ? std::string(LineEnd()) : "";
-  separator = json ? "," + std::string(LineEnd()) : "";
-  firstBefore = firstSeparator + objectStart;
-  before = separator + objectStart;
+  listing.firstSeparator = json ? std::string(writer.lineEnd) : "";
+  listing.separator = json ? "," + std::string(writer.lineEnd) : "";
+  listing.firstBefore = listing.firstSeparator + objectStart;
+  listing.before = listing.separator + objectStart;
   for (int prefix = 0; prefix <= calc::prefixMaximum; ++prefix)
-    plainAfter[prefix] = After(uint8_t(prefix), false, 0);
-  if (json) Commit(PutText(Reserve(1), "["));
+    listing.plainAfter[prefix] = After(listing, uint8_t(prefix), false, 0);
 }
 
-void EndListing() {
-  if (listingJson) {
-    char* at = PutLineEnd(Reserve(8));
-    at = PutText(at, "]");
-    Commit(PutLineEnd(at));
-  }
+void BeginListing(Listing& listing, Writer& writer, bool json) {
+  PrepareListing(listing, writer, json);
+  if (json) Commit(writer, PutText(Reserve(writer, 1), "["));
 }
 
-void ListNetwork(uint32_t network, uint8_t prefix) {
-  WriteEntry(network, plainAfter[prefix]);
+void EndListing(Listing& listing) {
+  if (!listing.json) return;
+  Writer& writer = *listing.writer;
+  char* at = PutLineEnd(writer, Reserve(writer, 8));
+  at = PutText(at, "]");
+  Commit(writer, PutLineEnd(writer, at));
 }
 
-void ListRun(uint32_t first, uint8_t prefix, uint64_t count) {
-  const std::string& after = plainAfter[prefix];
-  WriteEntry(first, after);
+void ListNetwork(Listing& listing, uint32_t network, uint8_t prefix) {
+  WriteEntry(listing, network, listing.plainAfter[prefix]);
+}
+
+void ListRun(Listing& listing, uint32_t first, uint8_t prefix, uint64_t count) {
+  const std::string& after = listing.plainAfter[prefix];
+  WriteEntry(listing, first, after);
   if (--count == 0) return;
   const uint32_t step = uint32_t(calc::AddressCount(prefix));
   uint32_t network = first + step;
-  if (prefix >= 24) {
-    ListSmallRun(network, step, count, after);
-    entriesWritten += count;
-    return;
-  }
-  for (; count > 0; --count, network += step) WriteEntry(network, after);
+  if (prefix >= 24) return ListSmallRun(listing, network, step, count, after);
+  for (; count > 0; --count, network += step) WriteEntry(listing, network, after);
 }
 
-void ListRange(uint32_t first, uint32_t last) {
+void ListRange(Listing& listing, uint32_t first, uint32_t last) {
   for (;;) {
-    const calc::Block block = calc::FirstBlockOf(first, last);
-    ListNetwork(block.network, block.prefix);
+    const calc::Block<uint32_t> block = calc::FirstBlockOf(first, last);
+    ListNetwork(listing, block.network, block.prefix);
     const uint32_t blockLast = calc::LastAddressOf(block);
     if (blockLast == last) return;
     first = blockLast + 1;
   }
 }
 
-void ListPlanned(uint32_t network, uint8_t prefix, uint64_t hosts) {
-  WriteEntry(network, After(prefix, true, hosts));
+void ListPlanned(Listing& listing, uint32_t network, uint8_t prefix, uint64_t hosts) {
+  WriteEntry(listing, network, After(listing, prefix, true, hosts));
 }
 
-const char* NextEntryStart() {
-  const char* start = !listingJson          ? ""
-                      : entriesWritten == 0 ? firstSeparator.c_str()
-                                            : separator.c_str();
-  ++entriesWritten;
+const std::string& NextEntryStart(Listing& listing) {
+  const std::string& start = listing.entries == 0 ? listing.firstSeparator : listing.separator;
+  ++listing.entries;
   return start;
-}
-
-uint64_t EntryCount() {
-  return entriesWritten;
 }
 
 }  // namespace cli

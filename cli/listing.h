@@ -5,32 +5,49 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "calc/network_blocks.h"
+#include "cli/writer.h"
 
 namespace cli {
 
-// A listing in the style of `json`. Begin before the first entry, End after
-// the last.
-void BeginListing(bool json);
-void EndListing();
+struct Listing {
+  Writer* writer;
+  bool json;
+  uint64_t entries;  // written since BeginListing, answers among them
+  // What goes between two entries in JSON (the first has its own), and the
+  // text before an entry's address: its separator and, in JSON, its
+  // object's start.
+  std::string firstSeparator;
+  std::string separator;
+  std::string firstBefore;
+  std::string before;
+  std::string plainAfter[calc::prefixMaximum + 1];  // after a plain entry's address, by prefix
+};
+
+// A listing in the style of `json` on `writer`. Begin before the first entry,
+// End after the last. Prepare alone readies it for answers that stand on
+// their own, not in a JSON array.
+void PrepareListing(Listing& listing, Writer& writer, bool json);
+void BeginListing(Listing& listing, Writer& writer, bool json);
+void EndListing(Listing& listing);
 
 // One network.
-void ListNetwork(uint32_t network, uint8_t prefix);
+void ListNetwork(Listing& listing, uint32_t network, uint8_t prefix);
 
 // `count` networks of `prefix` in a row from `first` (count >= 1, none past
 // the end of the address space).
-void ListRun(uint32_t first, uint8_t prefix, uint64_t count);
+void ListRun(Listing& listing, uint32_t first, uint8_t prefix, uint64_t count);
 
 // The fewest networks that together hold exactly first..last (first <= last).
-void ListRange(uint32_t first, uint32_t last);
+void ListRange(Listing& listing, uint32_t first, uint32_t last);
 
 // A network of a host plan: given to `hosts` hosts, or left free (0).
-void ListPlanned(uint32_t network, uint8_t prefix, uint64_t hosts);
+void ListPlanned(Listing& listing, uint32_t network, uint8_t prefix, uint64_t hosts);
 
 // An entry of another shape in the listing (an answer): the text that goes
 // before it (in JSON its separator, in text nothing), counted as written.
-const char* NextEntryStart();
-
-// Entries written since BeginListing.
-uint64_t EntryCount();
+const std::string& NextEntryStart(Listing& listing);
 
 }  // namespace cli

@@ -8,8 +8,10 @@
 
 #include <bit>
 #include <cstring>
+#include <string_view>
 
 #include "calc/network_blocks.h"
+#include "cli/network_text.h"
 
 namespace cli {
 
@@ -42,6 +44,9 @@ constexpr Given conflicts[][2] = {
     {givenAll, givenAggregate},
 };
 
+// Options that take one value and may be given once.
+constexpr uint32_t givenOnce = givenCount | givenSplit | givenHosts;
+
 // What the reading has found so far.
 struct Reading {
   Request request;
@@ -62,8 +67,16 @@ Request Refuse(std::string reason) {
   return request;
 }
 
-std::string Quoted(const std::string& text) {
+// An argument quoted whole, as it was written: it came from the user's own
+// command line.
+std::string QuotedWhole(const std::string& text) {
   return "'" + text + "'";
+}
+
+// Surrounding blanks are no part of an operand: a script's stray space must
+// not change the network it names.
+std::string TrimmedText(const std::string& text) {
+  return std::string(Trimmed(text));
 }
 
 // The value of a decimal text, saturated one past `limit`; false for an empty
@@ -126,29 +139,35 @@ int LongMatches(const std::string& text) {
 std::string Unknown(const char* argument, int shortOption) {
   if (argument != nullptr && argument[0] == '-' && argument[1] == '-') {
     const std::string name = Spelling(argument, 0);
-    if (shortOption != 0) return "option " + Quoted(name) + " takes no value";
-    if (LongMatches(name) > 1) return "option " + Quoted(name) + " is ambiguous";
-    return "unknown option " + Quoted(argument);
+    if (shortOption != 0) return "option " + QuotedWhole(name) + " takes no value";
+    if (LongMatches(name) > 1) return "option " + QuotedWhole(name) + " is ambiguous";
+    return "unknown option " + QuotedWhole(argument);
   }
-  return "unknown option " + Quoted(std::string("-") + char(shortOption));
+  return "unknown option " + QuotedWhole(std::string("-") + char(shortOption));
 }
 
 std::string NeedsValue(const std::string& spelling, int shortOption) {
   switch (shortOption) {
     case 'n':
-      return "option " + Quoted(spelling) + " needs a count of networks";
+      return "option " + QuotedWhole(spelling) + " needs a count of networks";
     case 's':
-      return "option " + Quoted(spelling) + " needs a prefix length";
+      return "option " + QuotedWhole(spelling) + " needs a prefix length";
     case 'H':
-      return "option " + Quoted(spelling) + " needs host counts";
+      return "option " + QuotedWhole(spelling) + " needs host counts";
     default:
-      return "option " + Quoted(spelling) + " needs a file name";
+      return "option " + QuotedWhole(spelling) + " needs a file name";
   }
 }
 
-void Note(Reading& reading, Given bit, const std::string& spelling) {
+// False when the option may be given once and was given before.
+bool Note(Reading& reading, Given bit, const std::string& spelling) {
+  if ((reading.given & bit & givenOnce) != 0) {
+    reading.request.reason = "option " + QuotedWhole(spelling) + " is given twice";
+    return false;
+  }
   reading.given |= bit;
   reading.spelling[std::countr_zero(uint32_t(bit))] = spelling;
+  return true;
 }
 
 // Takes one option with its value; false with the reason when it is wrong.
@@ -160,43 +179,37 @@ bool TakeOption(Reading& reading, int option, const std::string& spelling, const
     case 'n':
       if (!ReadNumber(value, countLimit, count) || count == 0) {
         request.reason =
-            "the count of networks must be a whole number from 1 up, not " + Quoted(value);
+            "the count of networks must be a whole number from 1 up, not " + QuotedWhole(value);
         return false;
       }
       request.count = count > countLimit ? countLimit : count;
       request.counted = true;
-      Note(reading, givenCount, spelling);
-      return true;
+      return Note(reading, givenCount, spelling);
     case 's':
       if (!ReadPrefix(value[0] == '/' ? value.substr(1) : value, request.splitPrefix)) {
-        request.reason = "the prefix must be a whole number from 0 to 32, not " + Quoted(value);
+        request.reason =
+            "the prefix must be a whole number from 0 to 32, not " + QuotedWhole(value);
         return false;
       }
       request.split = true;
-      Note(reading, givenSplit, spelling);
-      return true;
+      return Note(reading, givenSplit, spelling);
     case 'H':
       if (!ReadHostCounts(value, request.hosts)) {
-        request.reason =
-            "the host counts must be whole numbers from 1 to 4294967294, separated by commas, "
-            "not " +
-            Quoted(value);
+        request.reason = "the host counts must be whole numbers from 1 to " +
+                         std::to_string(calc::hostCountLimit) + ", separated by commas, not " +
+                         QuotedWhole(value);
         return false;
       }
-      Note(reading, givenHosts, spelling);
-      return true;
+      return Note(reading, givenHosts, spelling);
     case 'A':
       request.form = Form::aggregate;
-      Note(reading, givenAggregate, spelling);
-      return true;
+      return Note(reading, givenAggregate, spelling);
     case 'f':
-      request.file = value;
-      Note(reading, givenFile, spelling);
-      return true;
+      request.files.push_back(value);
+      return Note(reading, givenFile, spelling);
     case 'a':
       request.all = true;
-      Note(reading, givenAll, spelling);
-      return true;
+      return Note(reading, givenAll, spelling);
     default:  // 'j'
       request.json = true;
       return true;
@@ -206,28 +219,28 @@ bool TakeOption(Reading& reading, int option, const std::string& spelling, const
 // ADDRESS/PREFIX, ADDRESS MASK or FIRST-LAST from the positional arguments.
 Request Network(Request request, const std::vector<std::string>& positional) {
   if (positional.empty()) return Refuse("an address and a mask are needed");
-  const std::string& first = positional[0];
+  const std::string first = TrimmedText(positional[0]);
   const size_t slash = first.find('/');
   if (slash == std::string::npos) {
     const size_t dash = first.find('-');
     if (positional.size() == 1 && dash != std::string::npos && dash > 0) {
       request.form = Form::range;
-      request.first = first.substr(0, dash);
-      request.last = first.substr(dash + 1);
+      request.first = TrimmedText(first.substr(0, dash));
+      request.last = TrimmedText(first.substr(dash + 1));
       return request;
     }
     if (positional.size() == 1)
-      return Refuse("a mask is needed after the address " + Quoted(first));
-    if (positional.size() > 2) return Refuse("unexpected argument " + Quoted(positional[2]));
+      return Refuse("a mask is needed after the address " + QuotedWhole(first));
+    if (positional.size() > 2) return Refuse("unexpected argument " + QuotedWhole(positional[2]));
     request.address = first;
-    request.mask = positional[1];
+    request.mask = TrimmedText(positional[1]);
     request.hasMask = true;
     return request;
   }
   const std::string prefixText = first.substr(slash + 1);
   if (!ReadPrefix(prefixText, request.prefix))
-    return Refuse("the prefix must be a whole number from 0 to 32, not " + Quoted(prefixText));
-  if (positional.size() > 1) return Refuse("unexpected argument " + Quoted(positional[1]));
+    return Refuse("the prefix must be a whole number from 0 to 32, not " + QuotedWhole(prefixText));
+  if (positional.size() > 1) return Refuse("unexpected argument " + QuotedWhole(positional[1]));
   request.address = first.substr(0, slash);
   return request;
 }
@@ -236,15 +249,16 @@ Request Network(Request request, const std::vector<std::string>& positional) {
 Request Resolve(Reading& reading) {
   for (const auto& pair : conflicts) {
     if ((reading.given & pair[0]) && (reading.given & pair[1])) {
-      return Refuse("options " + Quoted(reading.spelling[std::countr_zero(uint32_t(pair[0]))]) +
-                    " and " + Quoted(reading.spelling[std::countr_zero(uint32_t(pair[1]))]) +
+      return Refuse("options " +
+                    QuotedWhole(reading.spelling[std::countr_zero(uint32_t(pair[0]))]) + " and " +
+                    QuotedWhole(reading.spelling[std::countr_zero(uint32_t(pair[1]))]) +
                     " do not go together");
     }
   }
   Request request = reading.request;
   if (reading.given & (givenAggregate | givenFile)) {
     if (!reading.positional.empty())
-      return Refuse("unexpected argument " + Quoted(reading.positional[0]));
+      return Refuse("unexpected argument " + QuotedWhole(reading.positional[0]));
     if (!(reading.given & givenAggregate)) request.form = Form::list;
     return request;
   }
@@ -252,7 +266,7 @@ Request Resolve(Reading& reading) {
   if (request.form == Form::range) {
     for (Given bit : {givenCount, givenSplit, givenHosts, givenAll}) {
       if (reading.given & bit)
-        return Refuse("option " + Quoted(reading.spelling[std::countr_zero(uint32_t(bit))]) +
+        return Refuse("option " + QuotedWhole(reading.spelling[std::countr_zero(uint32_t(bit))]) +
                       " does not go with a range");
     }
     return request;

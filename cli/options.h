@@ -1,53 +1,12 @@
-// The command line read into a request: which form netstep answers in, its
-// network, its options, or the one reason the line is refused. Options are
-// read as GNU tools read them (getopt_long): combined short options, values
-// joined or apart, unambiguous abbreviations of long options. Nothing is
-// written here.
+// The command line read into a request (request.h). Options are read as GNU
+// tools read them (getopt_long): combined short options, values joined or
+// apart, unambiguous abbreviations of long options. Addresses are not read
+// here, only placed: the forms read them strictly. Nothing is written here.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "cli/request.h"
 
 namespace cli {
-
-enum class Form : uint8_t {
-  help,
-  version,
-  answer,      // the four lines of the network (--count: several in a row)
-  split,       // the network's subnets of one prefix
-  hosts,       // subnets sized for host counts, and the space left
-  range,       // FIRST-LAST as the fewest networks
-  aggregate,   // a list of networks merged into the fewest
-  list,        // each line of a list answered in its own form
-  usageError,  // `reason` says why
-};
-
-// More networks than any mask makes are as many as there are.
-inline constexpr uint64_t countLimit = uint64_t(1) << 32;
-
-struct Request {
-  Form form = Form::usageError;
-  std::string reason;  // usageError: the reason, without "netstep: "
-
-  // The network of answer, split and hosts: ADDRESS and MASK as given, or
-  // ADDRESS/PREFIX (hasMask false). The range's FIRST and LAST.
-  std::string address;
-  std::string mask;
-  bool hasMask = false;
-  uint8_t prefix = 0;
-  std::string first;
-  std::string last;
-
-  uint64_t count = 1;           // --count: 1 to countLimit
-  bool counted = false;         // --count given: in JSON, the answers come as an array
-  bool split = false;           // --split given
-  uint8_t splitPrefix = 0;      // --split's prefix
-  std::vector<uint64_t> hosts;  // --hosts, in the order given
-  std::string file;             // --file: the path, "-" for standard input; "" for none
-  bool all = false;             // --all
-  bool json = false;            // --json
-};
 
 // Reads the arguments after the program's path. --help and --version answer
 // whatever follows; the first wrong option refuses the line. `nativeHelp` is

@@ -34,13 +34,31 @@ bool IsCharacterDevice(Handle handle);
 bool CloseHandle(Handle handle);
 
 // Opens an existing file for reading (a path in the platform's own spelling);
-// invalidHandle when it cannot, LastError then telling why. On POSIX the
-// descriptor never takes the place of a closed standard one.
+// invalidHandle when it cannot, LastError then telling why: a folder is
+// errorIsDirectory on every platform. On POSIX the descriptor never takes the
+// place of a closed standard one.
 Handle OpenFileForReading(const char* path);
 
-// The error of the last failed call, as a Win32 error number (POSIX maps errno:
-// EBADF 6, EACCES 5, EIO 30, and so on).
+// The error of the last failed call, as a Win32 error number (POSIX maps errno
+// onto the numbers below; any other errno is errorGeneralFailure).
 uint32_t LastError();
+
+// The error numbers netstep tells apart, as Win32 numbers them. Each is named
+// here once; the backends map their own errors onto them.
+inline constexpr uint32_t errorFileNotFound = 2;      // ENOENT
+inline constexpr uint32_t errorPathNotFound = 3;      // ENOTDIR: a folder of the path is none
+inline constexpr uint32_t errorAccessDenied = 5;      // EACCES, EPERM
+inline constexpr uint32_t errorInvalidHandle = 6;     // EBADF: a handle that is not open
+inline constexpr uint32_t errorReadFault = 30;        // EIO
+inline constexpr uint32_t errorGeneralFailure = 31;   // anything else
+inline constexpr uint32_t errorSharingViolation = 32;
+inline constexpr uint32_t errorInvalidParameter = 87;  // EINVAL
+inline constexpr uint32_t errorBrokenPipe = 109;       // EPIPE: the reader has gone
+inline constexpr uint32_t errorDiskFull = 112;         // ENOSPC
+inline constexpr uint32_t errorNameTooLong = 206;      // ENAMETOOLONG
+inline constexpr uint32_t errorPipeClosing = 232;      // the reader has gone (Windows)
+inline constexpr uint32_t errorPipeNotConnected = 233;  // the reader has gone (Wine)
+inline constexpr uint32_t errorIsDirectory = 267;       // EISDIR: a folder where a file was asked for
 
 // ---- Text for other programs ----------------------------------------------
 

@@ -14,7 +14,7 @@ int HandleWriteDriver(TextStream& stream) {
 
 uint16_t IoErrorOf(uint32_t platformError) {
   if (platformError >= 19 && platformError <= 31) return uint16_t(platformError + 131);
-  if (platformError == 32) return 5;
+  if (platformError == platform::errorSharingViolation) return platform::errorAccessDenied;
   return uint16_t(platformError);
 }
 

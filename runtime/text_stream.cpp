@@ -18,9 +18,8 @@ uint16_t ioResult = 0;
 // reading. Nothing here writes files; opening one for output fails as a file
 // that is not there would.
 static int NamedFileOpenHook(TextStream& stream) {
-  constexpr uint16_t errorFileNotFound = 2;
   if (stream.mode != modeInput) {
-    ioResult = errorFileNotFound;
+    ioResult = uint16_t(platform::errorFileNotFound);
     return 0;
   }
   stream.handle = platform::OpenFileForReading(stream.name);

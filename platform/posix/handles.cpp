@@ -16,30 +16,24 @@ namespace {
 
 uint32_t lastError = 0;
 
-// errno as the Win32 error number of the same meaning.
+// errno as the seam's error number of the same meaning.
+struct ErrnoError {
+  int error;
+  uint32_t number;
+};
+
+constexpr ErrnoError errnoErrors[] = {
+    {ENOENT, errorFileNotFound}, {ENOTDIR, errorPathNotFound},     {EACCES, errorAccessDenied},
+    {EPERM, errorAccessDenied},  {EBADF, errorInvalidHandle},      {EIO, errorReadFault},
+    {EPIPE, errorBrokenPipe},    {ENOSPC, errorDiskFull},          {EINVAL, errorInvalidParameter},
+    {EISDIR, errorIsDirectory},  {ENAMETOOLONG, errorNameTooLong},
+};
+
 uint32_t Win32ErrorOf(int error) {
-  switch (error) {
-    case ENOENT:
-      return 2;  // file not found
-    case ENOTDIR:
-      return 3;  // path not found
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-      return 5;  // access denied
-    case EBADF:
-      return 6;  // invalid handle
-    case EIO:
-      return 30;  // read fault
-    case EPIPE:
-      return 109;  // broken pipe
-    case ENOSPC:
-      return 112;  // disk full
-    case EINVAL:
-      return 87;  // invalid parameter
-    default:
-      return 31;  // a device attached to the system is not functioning
+  for (const ErrnoError& entry : errnoErrors) {
+    if (entry.error == error) return entry.number;
   }
+  return errorGeneralFailure;
 }
 
 void NoteError() {
@@ -95,8 +89,16 @@ bool CloseHandle(Handle handle) {
   return false;
 }
 
+// A folder opens for reading on POSIX and fails only at the first read: it
+// is refused here, as Windows refuses it.
 Handle OpenFileForReading(const char* path) {
   const int fd = posix::OpenAboveStandard(path, O_RDONLY);
+  struct stat status;
+  if (fd >= 0 && fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+    close(fd);
+    lastError = errorIsDirectory;
+    return invalidHandle;
+  }
   if (fd < 0) NoteError();
   return fd < 0 ? invalidHandle : Handle(fd);
 }

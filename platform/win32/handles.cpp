@@ -65,9 +65,17 @@ bool CloseHandle(Handle handle) {
   return ::CloseHandle(NativeHandle(handle)) != FALSE;
 }
 
+// Windows refuses a folder as access denied: it is told as the folder it is.
 Handle OpenFileForReading(const char* path) {
   const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      SetLastError(errorIsDirectory);
+    else
+      SetLastError(ERROR_ACCESS_DENIED);
+  }
   return win32::SeamHandle(file);
 }
 

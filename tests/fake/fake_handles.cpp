@@ -38,7 +38,7 @@ Handle StdHandle(StdHandleId which) {
 Handle OpenFileForReading(const char* path) {
   const auto file = state.files.find(path);
   if (file != state.files.end()) return file->second;
-  state.lastError = 2;
+  state.lastError = platform::errorFileNotFound;
   return invalidHandle;
 }
 

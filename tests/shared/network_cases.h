@@ -16,13 +16,16 @@ struct NetworkCase {
   const char* firstHost;
   const char* lastHost;
   const char* broadcast;
+  // Written the ordinary way: four decimal components each. The command line
+  // reads only these; it refuses what only the prompts' lenient rule takes.
+  bool ordinary = true;
 };
 
 inline constexpr NetworkCase networkCases[] = {
     {"192.168.1.10", "255.255.255.0", 24, "192.168.1.0", "192.168.1.1", "192.168.1.254",
      "192.168.1.255"},
     // Enter on both prompts: the whole address space.
-    {"", "", 0, "0.0.0.0", "0.0.0.1", "255.255.255.254", "255.255.255.255"},
+    {"", "", 0, "0.0.0.0", "0.0.0.1", "255.255.255.254", "255.255.255.255", false},
     // No host bit: one address, itself the only host, even at either end.
     {"255.255.255.255", "255.255.255.255", 32, "255.255.255.255", "255.255.255.255",
      "255.255.255.255", "255.255.255.255"},
@@ -39,11 +42,13 @@ inline constexpr NetworkCase networkCases[] = {
     // than four components are right-aligned, more keep the last four, a
     // component keeps three characters and skips what is not a digit.
     {"192.168.100.200.7", "255.255.255.0", 24, "168.100.200.0", "168.100.200.1", "168.100.200.254",
-     "168.100.200.255"},
-    {"10.1", "255.255.0.0", 16, "0.0.0.0", "0.0.0.1", "0.0.255.254", "0.0.255.255"},
-    {"1.2.3.4.5", "255.255.255.0", 24, "2.3.4.0", "2.3.4.1", "2.3.4.254", "2.3.4.255"},
-    {"25a.0.0.1", "255.0.0.0", 8, "25.0.0.0", "25.0.0.1", "25.255.255.254", "25.255.255.255"},
-    {"1000.0.0.1", "255.255.255.0", 24, "100.0.0.0", "100.0.0.1", "100.0.0.254", "100.0.0.255"},
+     "168.100.200.255", false},
+    {"10.1", "255.255.0.0", 16, "0.0.0.0", "0.0.0.1", "0.0.255.254", "0.0.255.255", false},
+    {"1.2.3.4.5", "255.255.255.0", 24, "2.3.4.0", "2.3.4.1", "2.3.4.254", "2.3.4.255", false},
+    {"25a.0.0.1", "255.0.0.0", 8, "25.0.0.0", "25.0.0.1", "25.255.255.254", "25.255.255.255",
+     false},
+    {"1000.0.0.1", "255.255.255.0", 24, "100.0.0.0", "100.0.0.1", "100.0.0.254", "100.0.0.255",
+     false},
 };
 
 // A task's texts and the input error code they end with: 1 a component above
@@ -52,6 +57,7 @@ struct InputCodeCase {
   const char* address;
   const char* mask;
   uint8_t code;
+  bool ordinary = true;  // as in NetworkCase
 };
 
 inline constexpr InputCodeCase inputCodeCases[] = {
@@ -61,7 +67,7 @@ inline constexpr InputCodeCase inputCodeCases[] = {
     {"10.0.0.999", "255.0.255.0", 3},
     {"10.0.0.1", "255.300.255.0", 3},
     {"10.0.0.1", "255.255.254.1", 2},
-    {"", "", 0},
+    {"", "", 0, false},
 };
 
 }  // namespace cases

@@ -38,15 +38,14 @@ std::string Describe(const cli::Request& r) {
       text = "list";
       break;
     default:
-      text = r.form == Form::split   ? "split " + std::to_string(r.splitPrefix)
-             : r.form == Form::hosts ? "hosts"
-                                     : "answer";
+      text = r.form == Form::split ? "split" : r.form == Form::hosts ? "hosts" : "answer";
       text += " [" + r.address + "]" +
               (r.hasMask ? " [" + r.mask + "]" : "/" + std::to_string(r.prefix));
   }
+  if (r.split) text += " split " + std::to_string(r.splitPrefix);
   if (r.count != 1) text += " count " + std::to_string(r.count);
   for (uint64_t hosts : r.hosts) text += " " + std::to_string(hosts);
-  if (!r.file.empty()) text += " file " + r.file;
+  for (const std::string& file : r.files) text += " file [" + file + "]";
   if (r.all) text += " all";
   if (r.json) text += " json";
   return text;
@@ -77,26 +76,32 @@ TEST(ReadOptions, WhatEachLineAsksFor) {
       {{"192.168.1.10", "255.255.255.0"}, "answer [192.168.1.10] [255.255.255.0]"},
       {{"192.168.1.10/24"}, "answer [192.168.1.10]/24"},
       {{"10.0.0.1/08"}, "answer [10.0.0.1]/8"},
-      // The address is read leniently later, as a typed line is: any text.
+      // The address is only placed here; the form reads it strictly.
       {{"/24"}, "answer []/24"},
       {{"-", "255.0.0.0"}, "answer [-] [255.0.0.0]"},
       {{"10.0.0.1", "255.0.0.0/8"}, "answer [10.0.0.1] [255.0.0.0/8]"},
+      // Blanks around an operand are no part of it.
+      {{" 10.0.0.1/24\t"}, "answer [10.0.0.1]/24"},
+      {{" 10.0.0.1 ", " 255.0.0.0"}, "answer [10.0.0.1] [255.0.0.0]"},
+      {{" 10.0.0.3 - 10.0.0.17 "}, "range [10.0.0.3] [10.0.0.17]"},
       // Each option in each of its spellings and places.
       {{"--count", "3", "10.0.0.1/24"}, "answer [10.0.0.1]/24 count 3"},
       {{"10.0.0.1/24", "--count=3", "-aj"}, "answer [10.0.0.1]/24 count 3 all json"},
       {{"10.0.0.1", "-n7", "255.0.0.0"}, "answer [10.0.0.1] [255.0.0.0] count 7"},
-      {{"-n", "2", "-n", "5", "1.2.3.4/8"}, "answer [1.2.3.4]/8 count 5"},
       {{"-n", "99999999999999999999999", "0/32"}, "answer [0]/32 count 4294967296"},
-      {{"-s", "26", "192.168.1.0/24"}, "split 26 [192.168.1.0]/24"},
-      {{"--split=/26", "192.168.1.0/24", "-j"}, "split 26 [192.168.1.0]/24 json"},
-      {{"-js26", "192.168.1.0/24"}, "split 26 [192.168.1.0]/24 json"},
+      {{"-s", "26", "192.168.1.0/24"}, "split [192.168.1.0]/24 split 26"},
+      {{"--split=/26", "192.168.1.0/24", "-j"}, "split [192.168.1.0]/24 split 26 json"},
+      {{"-js26", "192.168.1.0/24"}, "split [192.168.1.0]/24 split 26 json"},
       {{"--hosts", "100,50,10", "192.168.1.0/24"}, "hosts [192.168.1.0]/24 100 50 10"},
       {{"10.0.0.3-10.0.0.17"}, "range [10.0.0.3] [10.0.0.17]"},
       {{"-j", "10.0.0.3-"}, "range [10.0.0.3] [] json"},
       {{"-A"}, "aggregate"},
-      {{"--aggr", "-f", "routes"}, "aggregate file routes"},
-      {{"-f", "-", "-a"}, "list file - all"},
-      {{"-s", "30", "--file", "nets"}, "list file nets"},
+      {{"--aggr", "-f", "routes"}, "aggregate file [routes]"},
+      {{"-f", "-", "-a"}, "list file [-] all"},
+      {{"-s", "30", "--file", "nets"}, "list split 30 file [nets]"},
+      // Lists are read in the order given; an empty name is a name.
+      {{"-A", "-f", "a", "--file=b", "-f-"}, "aggregate file [a] file [b] file [-]"},
+      {{"-f", ""}, "list file []"},
       // After "--" everything is an argument.
       {{"--", "-1.2.3.4", "255.0.0.0"}, "answer [-1.2.3.4] [255.0.0.0]"},
       {{"--", "--help", "x"}, "answer [--help] [x]"},
@@ -142,6 +147,10 @@ TEST(ReadOptions, ReasonOfARefusedLine) {
       {{"-n3", "-f", "x", "-H", "1"}, "refused: options '-H' and '-n' do not go together"},
       {{"-a", "-s", "30", "1.2.3.4/24"}, "refused: options '-a' and '-s' do not go together"},
       {{"--count", "2", "10.0.0.1-10.0.0.9"}, "refused: option '--count' does not go with a range"},
+      // An option that takes one value may be given once.
+      {{"-n", "2", "-n", "5", "1.2.3.4/8"}, "refused: option '-n' is given twice"},
+      {{"-s24", "--split", "26", "1.2.3.4/8"}, "refused: option '--split' is given twice"},
+      {{"-H", "10", "-H", "20", "1.2.3.4/8"}, "refused: option '-H' is given twice"},
       // Without a help spelling of its own the platform reads /? as an address.
       {{"/?"}, "refused: the prefix must be a whole number from 0 to 32, not '?'"},
   });

@@ -1,9 +1,6 @@
-// The command-line program's standard output: written straight into a large
-// buffer that leaves in blocks, dotted addresses and numbers formatted from
-// tables, lines ended as the platform ends text. A reader that has gone away
-// (a closed pipe) ends the program quietly with exit code 0, as it is no
-// failure of netstep's; any other failure to write ends it with the runtime's
-// failure report.
+// Formatting into room the writer reserved (writer.h): dotted addresses and
+// numbers from tables, text copied. Each returns the end of what it wrote.
+// They are inline: a listing calls them for every line.
 #pragma once
 
 #include <array>
@@ -17,23 +14,6 @@ namespace cli {
 // past its end (its octets are copied four bytes at a time).
 inline constexpr int dottedMaximum = 15;
 inline constexpr int dottedSlack = 3;
-
-// Gives standard output its large buffer. Before any other call here.
-void StartOutput();
-
-// Room for `count` bytes (at most 4096) at the end of standard output. The
-// caller writes there and then calls Commit with the end of what it wrote.
-char* Reserve(int count);
-void Commit(char* end);
-
-// Hands on whatever is buffered; a failure ends the program as above.
-void FinishOutput();
-
-// The platform's line end for text ("\n", or "\r\n" on Windows).
-std::string_view LineEnd();
-
-// Formatting into reserved room; each returns the end of what it wrote. They
-// are inline: a listing calls them for every line.
 
 // The decimal text of every octet, padded to four bytes for fixed copies.
 struct OctetText {
@@ -73,10 +53,5 @@ inline char* PutText(char* at, std::string_view text) {
   std::memcpy(at, text.data(), text.size());
   return at + text.size();
 }
-
-char* PutLineEnd(char* at);
-
-// A whole line of text, ended.
-void WriteLine(std::string_view text);
 
 }  // namespace cli

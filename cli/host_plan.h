@@ -1,5 +1,5 @@
-// The planning forms over one network: its split into subnets of one prefix,
-// and subnets sized for host counts with the space left over.
+// The host plan of a network: subnets sized for host counts, and the space
+// left over.
 #pragma once
 
 #include <cstdint>

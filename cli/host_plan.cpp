@@ -2,7 +2,7 @@
 // before it ended: each size divides the sizes placed before it, so that end
 // is always aligned for it, and the plan fits exactly when the sizes add up
 // to no more than the network holds. The space left is then one range.
-#include "cli/planning.h"
+#include "cli/host_plan.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,0 +1,22 @@
+// A network divided into the subnets of a longer prefix: what the split
+// form and the split of each line of a list share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cli/listing.h"
+
+namespace cli {
+
+// The prefix of a network that is to be divided: its mask must have one. A
+// mask without one ends the program with exit code 1.
+uint8_t DividedPrefix(uint32_t mask);
+
+// Why a network of `prefix` cannot be split into `splitPrefix` networks.
+std::string SplitRefusal(uint8_t prefix, uint8_t splitPrefix);
+
+// The subnets of `splitPrefix` (>= prefix) that make up network/prefix.
+void ListSplit(Listing& listing, uint32_t network, uint8_t prefix, uint8_t splitPrefix);
+
+}  // namespace cli
