@@ -18,7 +18,8 @@ uint16_t AggregateForm(const Request& request, Writer& writer) {
       ranges.push_back(PackRange(entry.first, entry.last));
     } else {
       const uint32_t network = entry.address & calc::PrefixMask(entry.prefix);
-      ranges.push_back(PackRange(network, calc::LastAddressOf(calc::Block{network, entry.prefix})));
+      ranges.push_back(
+          PackRange(network, calc::LastAddressOf(calc::Block<uint32_t>{network, entry.prefix})));
     }
     return std::string();
   });

@@ -115,8 +115,7 @@ class Planning(unittest.TestCase):
     def test_a_bad_line_stops_aggregation(self):
         code, out, err = run(["-A"], "10.0.0.0/24\nbanana/8\n10.0.0.1x/24\n10.0.1.0/24 junk\n")
         self.assertEqual((code, out), (1, ""))
-        self.assertEqual([l.split(":")[0] for l in err.splitlines()],
-                         ["Error - Line 2", "Error - Line 3", "Error - Line 4"])
+        self.assertEqual([l.split(": ")[1] for l in err.splitlines()], ["-:2", "-:3", "-:4"])
 
     def test_host_plans(self):
         for _ in range(400):

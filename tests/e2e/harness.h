@@ -108,7 +108,7 @@ class ModeTracker {
 
 // Where one of the child's standard streams goes.
 struct Stream {
-  enum class Kind : uint8_t { terminal, file, pipe, null, fd };
+  enum class Kind : uint8_t { terminal, file, pipe, null, fd, closed };
   Kind kind = Kind::terminal;
   std::string path;  // file: read from (stdin) or created and truncated (stdout, stderr)
   int fd = -1;       // fd: the caller's descriptor, duplicated into the child
@@ -118,6 +118,7 @@ struct Stream {
   static Stream Pipe() { return {Kind::pipe, {}, -1}; }  // harness holds the other end
   static Stream Null() { return {Kind::null, {}, -1}; }
   static Stream Fd(int fd) { return {Kind::fd, {}, fd}; }
+  static Stream Closed() { return {Kind::closed, {}, -1}; }  // the child has none
 };
 
 // A command line with its environment changes: what differs between running the

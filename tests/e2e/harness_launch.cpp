@@ -54,8 +54,12 @@ int AboveStdio(int fd, const std::string& what) {
   return moved;
 }
 
+// The child's descriptor that is closed rather than given anything.
+constexpr int closedStream = -2;
+
 struct Redirects {
   OwnedFd child[3];  // what becomes the child's fd 0, 1, 2; -1 keeps the terminal
+  bool closed[3] = {false, false, false};  // the child's fd 0, 1, 2 is closed
   OwnedFd stdinPipe;
   OwnedFd stdoutPipe;
 };
@@ -89,6 +93,9 @@ void OpenRedirect(const Stream& stream, int which, bool noTerminal, Redirects& r
       return;
     case Stream::Kind::pipe:
       return OpenPipe(which, redirects);
+    case Stream::Kind::closed:
+      redirects.closed[which] = true;
+      return;
   }
 }
 
@@ -131,8 +138,10 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 [[noreturn]] void RunChild(int slave, const int (&streams)[3], char* const* argv, char* const* envp,
                            const char* directory, int errorPipe) {
   if (slave >= 0 ? login_tty(slave) != 0 : setsid() < 0) ReportFromChild(errorPipe);
-  for (int i = 0; i < 3; ++i)
+  for (int i = 0; i < 3; ++i) {
     if (streams[i] >= 0 && dup2(streams[i], i) < 0) ReportFromChild(errorPipe);
+    if (streams[i] == closedStream) close(i);
+  }
   for (int sig = 1; sig < NSIG; ++sig) signal(sig, SIG_DFL);
   sigset_t none;
   sigemptyset(&none);
@@ -194,7 +203,9 @@ StartedChild StartChild(const LaunchOptions& options) {
   int errorEnds[2];
   if (pipe2(errorEnds, O_CLOEXEC) != 0) Fail("pipe");
   OwnedFd errorRead(errorEnds[0]), errorWrite(errorEnds[1]);
-  const int childFds[3] = {redirects.child[0].fd, redirects.child[1].fd, redirects.child[2].fd};
+  int childFds[3];
+  for (int i = 0; i < 3; ++i)
+    childFds[i] = redirects.closed[i] ? closedStream : redirects.child[i].fd;
   started.startTime = Clock::now();
   started.pid = fork();
   if (started.pid < 0) Fail("fork");

@@ -50,6 +50,12 @@ bool WriteBytes(Handle handle, const void* bytes, int32_t count, int32_t& writte
     state.lastError = state.failedWriteError;
     return false;
   }
+  if (script.readerLeavesAfter != 0 &&
+      script.written.size() + size_t(count) > script.readerLeavesAfter) {
+    state.lastError = platform::errorBrokenPipe;
+    script.readerLeft = true;
+    return false;
+  }
   written = count > script.shortWriteBy ? count - script.shortWriteBy : 0;
   script.written.append(static_cast<const char*>(bytes), std::size_t(written));
   return true;

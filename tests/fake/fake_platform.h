@@ -25,6 +25,9 @@ struct HandleScript {
   int writeCalls = 0;             // WriteBytes calls, empty ones included
   bool failWrites = false;        // writes fail outright
   int32_t shortWriteBy = 0;       // writes take this many bytes fewer than offered
+  size_t readerLeavesAfter = 0;   // non-zero: after this many bytes a write fails as a
+                                  // closed pipe does, its reader gone
+  bool readerLeft = false;        // a write failed so
   std::deque<std::string> reads;  // what successive reads return; none left: end of input
   uint32_t readError = 0;         // non-zero: reads fail with this error number
   bool characterDevice = false;
