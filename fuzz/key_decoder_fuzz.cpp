@@ -1,6 +1,6 @@
-// The key decoder over arbitrary bytes arriving in chunks at arbitrary times:
-// every event it produces is in range, and once time passes nothing is left
-// pending.
+// The key decoder over arbitrary bytes arriving in chunks at arbitrary times,
+// with or without a look that found nothing between them: every event it
+// produces is in range, and once time passes nothing is left pending.
 #include <cstdint>
 #include <cstdlib>
 
@@ -22,8 +22,9 @@ void CheckEvents(InputQueue& queue) {
 
 }  // namespace
 
-// Byte 0 chooses the mode; then each chunk is a length byte, a gap byte (in
-// milliseconds) and the chunk's bytes.
+// Byte 0 chooses the mode; then each chunk is a length byte, a gap byte (its
+// low seven bits in milliseconds; its top bit a look that found nothing at the
+// gap's end) and the chunk's bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   static KeyDecoder decoder;
@@ -35,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t at = 1;
   while (at + 2 <= size) {
     const size_t length = data[at] % 32;
-    now += data[at + 1];
+    now += data[at + 1] & 0x7F;
+    if (data[at + 1] & 0x80) FeedTime(decoder, now, queue);
     at += 2;
     const size_t count = length < size - at ? length : size - at;
     FeedBytes(decoder, data + at, int(count), now, queue);

@@ -58,9 +58,9 @@ bool PauseLimit(uint32_t milliseconds, timespec& limit) {
 
 }  // namespace
 
+// The look lets the decoder's time pass only when it finds nothing to read.
 uint32_t PendingInputEvents(Handle input) {
   TakeInput(KeySource(input));
-  posix::FeedTime(session.decoder, posix::NowMs(), session.queue);
   return uint32_t(session.queue.count);
 }
 

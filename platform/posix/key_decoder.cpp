@@ -13,12 +13,13 @@
 //                   |   +── 64 bytes and still open ──>  discarding up to the final byte
 //                   +── the next byte
 //
-// Time ends what bytes cannot (FeedTime, NextDeadline): pending bytes that have
-// had no follower for 40 ms are settled. A lone ESC becomes Esc, ESC ESC
-// Alt+Esc, ESC [ and ESC O Alt+[ and Alt+O, and the rest is decoded afresh.
-// While the start-up replies are due, an open ESC [ waits 500 ms instead, so a
-// reply split by a slow line never turns into keys. The clock is the caller's:
-// the decoder does no I/O.
+// Time ends what bytes cannot (FeedTime, NextDeadline): pending bytes that a
+// look found without a follower 40 ms after them are settled; bytes that were
+// waiting while the reader was late always continue them. A lone ESC becomes
+// Esc, ESC ESC Alt+Esc, ESC [ and ESC O Alt+[ and Alt+O, and the rest is
+// decoded afresh. While the start-up replies are due, an open ESC [ waits
+// 500 ms instead, so a reply split by a slow line never turns into keys. The
+// clock and the looks are the caller's: the decoder does no I/O.
 #include "platform/posix/key_decoder.h"
 
 #include <algorithm>
@@ -388,7 +389,6 @@ void SetKittyProtocol(KeyDecoder& decoder, bool kittyProtocol) {
 
 void FeedBytes(KeyDecoder& decoder, const uint8_t* bytes, int count, uint64_t nowMs,
                InputQueue& queue) {
-  FeedTime(decoder, nowMs, queue);
   if (count > 0) decoder.lastByteMs = nowMs;
   for (int i = 0; i < count; ++i) FeedByte(decoder, bytes[i], queue);
 }

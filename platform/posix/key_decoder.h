@@ -76,17 +76,26 @@ void ResetKeyDecoder(KeyDecoder& decoder, bool kittyProtocol, bool bytesAreKeys)
 // kitty flags; what is pending stays.
 void SetKittyProtocol(KeyDecoder& decoder, bool kittyProtocol);
 
-// Takes `count` bytes that arrived at `nowMs`. Every byte is consumed: decoded
-// into events, or kept as the open start of a sequence. Anything pending whose
-// deadline (NextDeadline) has passed by `nowMs` is settled first, as FeedTime
-// does.
+// Takes `count` bytes read at `nowMs`. Every byte is consumed: decoded into
+// events, or kept as the open start of a sequence. The bytes continue whatever
+// is open, however long ago it was read: bytes that were waiting to be read are
+// no pause, so no deadline is applied before them (that is FeedTime's part).
 void FeedBytes(KeyDecoder& decoder, const uint8_t* bytes, int count, uint64_t nowMs,
                InputQueue& queue);
 
-// Time passes: a sequence left open past its deadline (escapeTimeoutMs, or
+// The reader looked at its source at `nowMs` (taken before the look) and found
+// nothing to read: a sequence left open past its deadline (escapeTimeoutMs, or
 // replyTimeoutMs for an open ESC [ while the start-up replies are awaited) is
-// settled (a lone ESC is Esc, ESC [ is Alt+[, and so on) and the bytes after
-// it decoded.
+// settled (a lone ESC is Esc, ESC [ is Alt+[, and so on) and the bytes after it
+// decoded.
+//
+// The timeout counts idle time only. A reader calls FeedTime after a look that
+// found nothing, and never in place of one: not when the program was merely
+// late to look, not after an interrupted read, and not when InputRoom kept it
+// from reading — an open sequence then waits, without a clock, until there is
+// room for the bytes that finish it. As bytes stay in the source until read,
+// a look at or past the deadline that finds nothing means none followed the
+// open sequence for the timeout's length.
 void FeedTime(KeyDecoder& decoder, uint64_t nowMs, InputQueue& queue);
 
 // When FeedTime would next produce something; false when nothing is pending.
@@ -96,6 +105,8 @@ bool NextDeadline(const KeyDecoder& decoder, uint64_t& deadlineMs);
 // settled sequence yields more events than it has bytes, so the events waiting
 // plus the bytes held open never exceed the queue's capacity as long as every
 // feed keeps to this room; FeedTime then always has room for what it settles.
+// With no room the source is not read, so no look has found it empty: the
+// open sequence keeps waiting for its bytes (see FeedTime).
 int InputRoom(const KeyDecoder& decoder, const InputQueue& queue);
 
 // The start-up queries went out: the attributes reply, the kitty flags reply

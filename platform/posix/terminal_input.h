@@ -21,7 +21,11 @@ void NoteCookedTypeAhead();
 enum class KeyRead { nothing, bytes, noRoom, ended };
 
 // Reads what is there without waiting, as much as the event queue has room
-// for, and decodes it. `ended`: the descriptor is at its end or cannot be read.
+// for, and decodes it. `nothing`: the look found nothing to read, and an open
+// sequence whose deadline has come is settled (or the look was interrupted,
+// and nothing changes). `noRoom`: the descriptor was not looked at, and an open
+// sequence waits for its bytes however long that takes. `ended`: the
+// descriptor is at its end or cannot be read; what was open is settled.
 KeyRead TakeKeyBytes(int fd);
 
 }  // namespace platform::posix

@@ -44,15 +44,32 @@ int OpenReplyChannel() {
   return OpenTerminalDevice(O_RDONLY);
 }
 
+// How long one wait for the answers may last: to the end of the batch's time,
+// and no later than the decoder's deadline, when a look that finds nothing
+// settles what is open. Without room there is no look, and no deadline.
+int WaitLimit(uint64_t now, uint64_t deadline) {
+  uint64_t until = deadline;
+  uint64_t decoderDeadline;
+  if (InputRoom(session.decoder, session.queue) > 0 &&
+      NextDeadline(session.decoder, decoderDeadline) && decoderDeadline < until) {
+    until = decoderDeadline > now ? decoderDeadline : now;
+  }
+  return int(until - now);
+}
+
 // Until the attributes' answer or the time is up. True when the wait ended
 // for want of room in the event queue: keys typed ahead stand before the
-// answers then, which are still to come.
+// answers then, which are still to come. A wait that ends with nothing to read
+// is followed by a look, which lets the decoder's time pass when it finds
+// nothing: a lone Esc typed meanwhile is the Esc key, as in the session.
 bool ReadReplies(int channel) {
   const uint64_t deadline = NowMs() + replyWaitMs;
   for (uint64_t now = NowMs(); !session.decoder.replies.attributesReceived && now < deadline;
        now = NowMs()) {
     pollfd waiting = {channel, POLLIN, 0};
-    if (poll(&waiting, 1, int(deadline - now)) <= 0) continue;
+    const int ready = poll(&waiting, 1, WaitLimit(now, deadline));
+    if (ready == 0 && InputRoom(session.decoder, session.queue) > 0) TakeKeyBytes(channel);
+    if (ready <= 0) continue;
     // On a channel of its own, the keys typed on the terminal are no input:
     // they make room for the answers behind them.
     if (channel != session.inputFd && InputRoom(session.decoder, session.queue) == 0) {

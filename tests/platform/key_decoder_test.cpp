@@ -45,11 +45,13 @@ class KeyDecoderTest : public testing::Test {
               static_cast<int>(bytes.size()), nowMs, queue_);
   }
 
-  // Each byte in its own call, `gapMs` apart, then time enough to settle.
+  // Each byte in its own call, `gapMs` apart with a look that found nothing
+  // at the end of each gap, then time enough to settle.
   void FeedSplit(const std::string& bytes, uint64_t gapMs) {
     for (char byte : bytes) {
       Feed(std::string(1, byte), now_);
       now_ += gapMs;
+      FeedTime(decoder_, now_, queue_);
     }
     Settle();
   }
@@ -265,6 +267,46 @@ TEST_F(KeyDecoderTest, GapsBeyondTheTimeoutSplitSequences) {
   }
 }
 
+// Only a look that found nothing lets time pass: the rest of a sequence read
+// late, with no such look between, continues it however late it comes.
+TEST_F(KeyDecoderTest, OnlyIdleTimeEndsASequence) {
+  struct Step {
+    uint64_t atMs;
+    const char* bytes;  // nullptr: a look that found nothing
+  };
+  struct TimedCase {
+    const char* name;
+    std::vector<Step> steps;
+    std::vector<Expected> events;
+  };
+  const Expected altBracket{0xDB, 0x1A, '[', alt};
+  const Expected bracket{0xDB, 0x1A, '[', 0};
+  const Expected capitalA{0x41, 0x1E, 'A', shift};
+  const TimedCase cases[] = {
+      {"ESC [ then A read late", {{0, "\x1b["}, {500, "A"}}, {up}},
+      {"ESC then [A read late", {{0, "\x1b"}, {500, "[A"}}, {up}},
+      {"a look before the deadline", {{0, "\x1b["}, {39, nullptr}, {500, "A"}}, {up}},
+      {"ESC [ then an idle look",
+       {{0, "\x1b["}, {40, nullptr}, {500, "A"}},
+       {altBracket, capitalA}},
+      {"ESC then an idle look",
+       {{0, "\x1b"}, {40, nullptr}, {500, "[A"}},
+       {escKey, bracket, capitalA}},
+  };
+  for (const TimedCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const Step& step : c.steps) {
+      if (step.bytes != nullptr) {
+        Feed(step.bytes, now_ + step.atMs);
+      } else {
+        FeedTime(decoder_, now_ + step.atMs, queue_);
+      }
+    }
+    Settle();
+    ExpectEvents(c.events);
+  }
+}
+
 TEST_F(KeyDecoderTest, UnfinishedSequencesSettleWithoutLosingBytes) {
   const Case cases[] = {
       {"ESC [", "\x1b[", {{0xDB, 0x1A, '[', alt}}},
@@ -392,6 +434,7 @@ TEST_F(KeyDecoderTest, ArbitraryInputStaysInRange) {
                                    : alphabet[random() % (sizeof alphabet - 1)];
       }
       now_ += random() % 60;
+      if (random() % 2 == 0) FeedTime(decoder_, now_, queue_);
       Feed(chunk, now_);
       for (const InputEvent& event : Drain()) {
         ASSERT_EQ(event.eventType, keyEvent);

@@ -1,0 +1,112 @@
+// The block of a network in either registry: one network inside each entry,
+// networks that straddle blocks, and the spaces outside every block.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "calc/address6_text.h"
+#include "calc/address_blocks.h"
+
+namespace {
+
+struct BlockCase {
+  const char* network;  // address/prefix
+  const char* key;
+};
+
+std::string KeyOf(const std::string& network) {
+  const size_t slash = network.find('/');
+  const int prefix = std::stoi(network.substr(slash + 1));
+  const std::string address = network.substr(0, slash);
+  if (address.find(':') == std::string::npos) {
+    uint32_t first = 0;
+    for (size_t at = 0, dot; at <= address.size(); at = dot + 1) {
+      dot = std::min(address.find('.', at), address.size());
+      first = first << 8 | uint32_t(std::stoi(address.substr(at, dot - at)));
+    }
+    const uint32_t last = first | uint32_t(0xFFFFFFFFull >> prefix);
+    return calc::BlockKey(calc::BlockOf(first, last));
+  }
+  calc::Address6 first{};
+  EXPECT_TRUE(calc::ReadAddress6(address, first)) << network;
+  const calc::Address6 hosts = prefix == 128 ? calc::Address6{0, 0} : ~calc::Address6{} >> prefix;
+  return calc::BlockKey(calc::BlockOf(first, first | hosts));
+}
+
+const BlockCase blockCases[] = {
+    {"0.0.0.0/32", "this-host"},
+    {"0.0.0.0/8", "this-network"},
+    {"10.1.2.0/24", "private-use"},
+    {"100.64.0.0/10", "shared-address-space"},
+    {"100.0.0.0/8", "several"},
+    {"127.0.0.1/32", "loopback"},
+    {"169.254.1.0/24", "link-local"},
+    {"172.31.0.0/16", "private-use"},
+    {"192.0.0.4/32", "ipv4-service-continuity"},
+    {"192.0.0.8/32", "ipv4-dummy-address"},
+    {"192.0.0.9/32", "pcp-anycast"},
+    {"192.0.0.10/32", "turn-anycast"},
+    {"192.0.0.170/31", "nat64-dns64-discovery"},
+    {"192.0.0.11/32", "ietf-protocol-assignments"},
+    {"192.0.0.0/28", "ietf-protocol-assignments"},  // holds blocks, lies in one
+    {"192.0.2.0/24", "documentation"},
+    {"192.31.196.0/24", "as112"},
+    {"192.52.193.128/25", "amt"},
+    {"192.88.99.1/32", "6to4-relay-anycast"},
+    {"192.168.0.0/16", "private-use"},
+    {"192.175.48.0/24", "direct-delegation-as112"},
+    {"192.175.0.0/16", "several"},
+    {"192.169.0.0/16", "global"},
+    {"198.18.0.0/15", "benchmarking"},
+    {"198.51.100.0/24", "documentation"},
+    {"203.0.113.0/24", "documentation"},
+    {"224.0.0.0/4", "multicast"},
+    {"240.0.0.0/4", "reserved"},
+    {"255.255.255.255/32", "limited-broadcast"},
+    {"8.8.8.0/24", "global"},
+    {"0.0.0.0/0", "several"},
+    {"::/128", "unspecified"},
+    {"::1/128", "loopback"},
+    {"::/127", "several"},
+    {"::2/128", "reserved"},
+    {"::ffff:192.0.2.0/120", "ipv4-mapped"},
+    {"64:ff9b::/96", "ipv4-ipv6-translation"},
+    {"64:ff9b:1:2::/64", "ipv4-ipv6-translation-local"},
+    {"64:ff9b::/32", "several"},
+    {"100::/64", "discard-only"},
+    {"100:0:0:1::/64", "dummy-prefix"},
+    {"100::/63", "several"},
+    {"2001:1::1/128", "pcp-anycast"},
+    {"2001:1::2/128", "turn-anycast"},
+    {"2001:1::3/128", "dns-sd-srp-anycast"},
+    {"2001:1::/126", "ietf-protocol-assignments"},
+    {"2001::/23", "ietf-protocol-assignments"},
+    {"2001:0:4136::/48", "teredo"},
+    {"2001:2::/48", "benchmarking"},
+    {"2001:3::/32", "amt"},
+    {"2001:4:112::/48", "as112"},
+    {"2001:10::/28", "orchid"},
+    {"2001:20::/28", "orchid-v2"},
+    {"2001:30::/28", "drone-remote-id"},
+    {"2001:db8:1::/48", "documentation"},
+    {"3fff:fff::/32", "documentation"},
+    {"2002::/16", "6to4"},
+    {"2620:4f:8000::/48", "direct-delegation-as112"},
+    {"5f00::/16", "segment-routing-sids"},
+    {"fd12:3456::/32", "unique-local"},
+    {"fe80::/10", "link-local"},
+    {"fe80::/9", "several"},
+    {"fec0::/10", "reserved"},
+    {"ff02::1/128", "multicast"},
+    {"2001:200::/23", "global"},
+    {"2000::/3", "several"},  // global space that holds blocks
+    {"4000::/3", "several"},
+    {"4000::/8", "reserved"},
+    {"::/0", "several"},
+};
+
+TEST(AddressBlocks, KeyOfEachNetwork) {
+  for (const BlockCase& c : blockCases) EXPECT_EQ(KeyOf(c.network), c.key) << c.network;
+}
+
+}  // namespace
