@@ -1,6 +1,7 @@
 // ConsoleState: the console layer's one record of handles, window, cursors,
-// text attribute, screen size and keyboard state. Columns and rows are
-// counted from 1 in this layer; the console itself counts from 0.
+// text attribute, screen size and keyboard state. Columns and rows count from
+// 1 in this layer, absolute on the screen buffer; the one exception is the
+// console's own cursor, kept as the console counts it, from 0.
 #pragma once
 
 #include <cstdint>
@@ -12,13 +13,13 @@ namespace console {
 struct ConsoleState {
   platform::Handle outputHandle;  // every cell write, scroll and cursor move goes here
   platform::Handle inputHandle;   // the console input, handed to the standard input stream
-  int32_t windowLeft;             // top-left cell of the window, 1-based absolute
+  int32_t windowLeft;             // top-left cell of the window
   int32_t windowTop;
-  int32_t windowRight;  // bottom-right cell of the window, 1-based absolute, inclusive
+  int32_t windowRight;  // bottom-right cell of the window, inclusive
   int32_t windowBottom;
-  int32_t cursorColumn;  // where the console's cursor was last put, 0-based absolute
+  int32_t cursorColumn;  // where the console's cursor was last put: the exception, from 0
   int32_t cursorRow;
-  int32_t workColumn;  // the work cursor, 1-based absolute, during one output or line-input call
+  int32_t workColumn;  // the work cursor, during one output or line-input call
   int32_t workRow;
   uint8_t textAttribute;  // of every cell written or blanked; never changed after start-up
   int32_t screenWidth;    // columns and rows of the screen buffer, measured once at start-up

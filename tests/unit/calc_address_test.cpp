@@ -55,14 +55,15 @@ TEST(ParseDottedAddress, ValueAndCode) {
   }
 }
 
-TEST(OctetValue, RangeErrorIsAnAssignmentNotAnOr) {
-  calc::inputErrorCode = 2;
-  calc::OctetText text;
-  text.length = 3;
-  text.chars[0] = '3';
-  text.chars[1] = '0';
-  text.chars[2] = '0';
-  EXPECT_EQ(calc::OctetValue(text), 0);
+// Several components above 255, in the address and in the mask, are still
+// one error: the code stays 1 and the words are said once.
+TEST(InputErrorCode, SeveralRangeErrorsAreOne) {
+  calc::inputErrorCode = 0;
+  calc::LineText address, mask;
+  runtime::AssignShortText(calc::lineMaximum, "300.1.999.4", address);
+  runtime::AssignShortText(calc::lineMaximum, "255.256.0.0", mask);
+  calc::ParseLine(address);
+  calc::CheckMask(calc::ParseLine(mask));
   EXPECT_EQ(calc::inputErrorCode, 1);
 }
 

@@ -2,9 +2,10 @@
 // program's own folders: a folder includes its own headers, those of the
 // layers it may use, and standard C++ headers; never an operating system's
 // header, and never a backend of the platform seam. And the code map, which
-// must name every file of the program.
+// must name every file of the program and draw every arrow the rules declare.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -84,6 +85,43 @@ TEST(LayerRules, EveryIncludeIsOneItsLayerMayUse) {
   }
   EXPECT_GT(files, 0);
   EXPECT_EQ(found, "") << "the layers' rules are in " << NETSTEP_LAYER_RULES;
+}
+
+// The code map's table of arrows, as sorted "row -> column" lines: each "x"
+// belongs to the column whose name stands above it.
+std::vector<std::string> MapArrows(const std::string& map) {
+  std::istringstream in(map.substr(map.find("Every arrow the build declares")));
+  std::string line, header;
+  std::vector<std::string> arrows;
+  while (std::getline(in, line) && line.rfind("```", 0) != 0) {
+  }
+  std::getline(in, header);
+  while (std::getline(in, line) && line.rfind("```", 0) != 0) {
+    const std::string row = line.substr(0, line.find(' '));
+    for (size_t at = line.find('x', row.size()); at != std::string::npos;
+         at = line.find('x', at + 1)) {
+      const size_t end = header.find_first_of(' ', at);
+      const size_t start = header.find_last_of(' ', at) + 1;
+      arrows.push_back(row + " -> " + header.substr(start, end - start));
+    }
+  }
+  std::sort(arrows.begin(), arrows.end());
+  return arrows;
+}
+
+TEST(CodeMap, DrawsEveryArrowTheBuildDeclares) {
+  std::ifstream in(fs::path(NETSTEP_SOURCE_DIR) / "doc" / "ARCHITECTURE.md");
+  std::stringstream map;
+  map << in.rdbuf();
+  std::vector<std::string> declared;
+  for (const LayerRule& rule : ReadRules(NETSTEP_LAYER_RULES)) {
+    for (const std::string& used : rule.uses) {
+      if (used[0] == '<') continue;  // a system header, not a layer
+      declared.push_back(rule.folder + " -> " + fs::path(used).filename().string());
+    }
+  }
+  std::sort(declared.begin(), declared.end());
+  EXPECT_EQ(MapArrows(map.str()), declared);
 }
 
 TEST(CodeMap, NamesEveryFileOfTheProgram) {
