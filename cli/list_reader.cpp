@@ -45,9 +45,11 @@ bool OpenList(ListReader& reader, std::string_view name) {
   if (!reader.ownsHandle) {
     reader.handle = platform::StdHandle(platform::StdHandleId::input);
   } else {
-    reader.handle = platform::OpenFileForReading(reader.name.c_str());
+    // An empty name names no file, whatever a platform makes of it.
+    reader.handle = name.empty() ? platform::invalidHandle
+                                 : platform::OpenFileForReading(reader.name.c_str());
     if (reader.handle == platform::invalidHandle) {
-      reader.failure = platform::LastError();
+      reader.failure = name.empty() ? platform::errorFileNotFound : platform::LastError();
       reader.ownsHandle = false;
       return false;
     }
