@@ -1,5 +1,5 @@
 // `netstep ADDRESS MASK`, `ADDRESS/PREFIX`: the network's answer, and with
-// --count the networks after it as "+" steps.
+// --count the networks after it as "+" steps; for either family.
 #include "cli/answers.h"
 #include "cli/arguments.h"
 #include "cli/forms.h"
@@ -18,7 +18,11 @@ uint16_t AnswerForm(const Request& request, Writer& writer) {
     PrepareListing(listing, writer, request.json);
   }
   StartAnswers(answers, listing, request.all);
-  WriteAnswers(answers, network.address, network.mask, request.count, inListing);
+  if (network.version == 6) {
+    WriteAnswers6(answers, network.address, network.prefix, request.count, inListing);
+  } else {
+    WriteAnswers(answers, uint32_t(network.address.low), network.mask, request.count, inListing);
+  }
   if (inListing) EndListing(listing);
   return 0;
 }

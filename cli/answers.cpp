@@ -3,7 +3,7 @@
 //   {"address":"192.168.1.10","netmask":"255.255.255.0","prefix":24,
 //    "wildcard":"0.0.0.255","network":"192.168.1.0","first":"192.168.1.1",
 //    "last":"192.168.1.254","broadcast":"192.168.1.255","hosts":254,
-//    "addresses":256,"block":"private-use"}
+//    "addresses":256,"block":"private-use","version":4}
 // on one line. "prefix" is null for a mask whose one-bits do not lead. The
 // strings are dotted addresses and fixed keys only: nothing needs escaping.
 #include "cli/answers.h"
@@ -19,16 +19,6 @@
 namespace cli {
 
 namespace {
-
-constexpr int answerMaximum = 640;  // the longest answer, with room to spare
-
-// The lines of --all, after the four lines.
-constexpr std::string_view addressLabel = "IP address - ";
-constexpr std::string_view maskLabel = "SubNet Mask - ";
-constexpr std::string_view wildcardLabel = "Wildcard Mask - ";
-constexpr std::string_view hostsLabel = "Hosts - ";
-constexpr std::string_view addressesLabel = "Addresses - ";
-constexpr std::string_view blockLabel = "Address block - ";
 
 // What an answer tells beyond the range.
 struct Figures {
@@ -93,7 +83,7 @@ char* JsonAnswer(char* at, uint32_t address, uint32_t mask, const calc::NetworkR
   at = PutDecimal(PutText(at, ",\"hosts\":"), figures.hosts);
   at = PutDecimal(PutText(at, ",\"addresses\":"), figures.addresses);
   at = PutText(PutText(at, ",\"block\":\""), calc::BlockKey(figures.block));
-  return PutText(at, "\"}");
+  return PutText(at, "\",\"version\":4}");
 }
 
 }  // namespace
@@ -106,25 +96,11 @@ void StartAnswers(Answers& answers, Listing& listing, bool all) {
 }
 
 void WriteAnswer(Answers& answers, uint32_t address, uint32_t mask, bool inListing) {
-  Listing& listing = *answers.listing;
-  Writer& writer = *listing.writer;
   const calc::NetworkRange range = calc::RangeOf(address, mask);
-  // Two answers in a row, with nothing between them, stand apart by a line.
-  const bool apart =
-      !listing.json && answers.answered && listing.entries == answers.entriesAfterLast;
-  char* at = Reserve(writer, answerMaximum);
-  if (apart) at = PutLineEnd(writer, at);
-  if (listing.json) {
-    if (inListing) at = PutText(at, NextEntryStart(listing));
-    at = JsonAnswer(at, address, mask, range);
-    if (!inListing) at = PutLineEnd(writer, at);
-  } else {
-    NextEntryStart(listing);
-    at = TextAnswer(answers, at, address, mask, range);
-  }
-  Commit(writer, at);
-  answers.answered = true;
-  answers.entriesAfterLast = listing.entries;
+  WriteFramed(answers, inListing, [&](char* at) {
+    return answers.listing->json ? JsonAnswer(at, address, mask, range)
+                                 : TextAnswer(answers, at, address, mask, range);
+  });
 }
 
 void WriteAnswers(Answers& answers, uint32_t address, uint32_t mask, uint64_t count,

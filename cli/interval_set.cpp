@@ -2,8 +2,6 @@
 // built extends it; any other ends it and starts the next.
 #include "cli/interval_set.h"
 
-#include <algorithm>
-
 namespace cli {
 
 void MergeRanges(std::vector<uint64_t>& ranges) {
@@ -18,6 +16,21 @@ void MergeRanges(std::vector<uint64_t>& ranges) {
     ranges[merged++] = range;
   }
   ranges.resize(merged);
+}
+
+void AddRange(Ranges6& ranges, calc::Address6 first, calc::Address6 last) {
+  if (first.low == 0 && last.low == ~uint64_t(0)) {
+    ranges.wide.emplace_back(first.high, last.high);
+  } else {
+    ranges.narrow.push_back({first, last});
+  }
+}
+
+void SortRanges(Ranges6& ranges) {
+  std::sort(ranges.wide.begin(), ranges.wide.end());
+  std::sort(ranges.narrow.begin(), ranges.narrow.end(), [](const Range6& a, const Range6& b) {
+    return a.first < b.first || (a.first == b.first && a.last < b.last);
+  });
 }
 
 }  // namespace cli

@@ -46,8 +46,8 @@ bool OpenList(ListReader& reader, std::string_view name) {
     reader.handle = platform::StdHandle(platform::StdHandleId::input);
   } else {
     // An empty name names no file, whatever a platform makes of it.
-    reader.handle = name.empty() ? platform::invalidHandle
-                                 : platform::OpenFileForReading(reader.name.c_str());
+    reader.handle =
+        name.empty() ? platform::invalidHandle : platform::OpenFileForReading(reader.name.c_str());
     if (reader.handle == platform::invalidHandle) {
       reader.failure = name.empty() ? platform::errorFileNotFound : platform::LastError();
       reader.ownsHandle = false;

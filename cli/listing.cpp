@@ -12,14 +12,15 @@
 #include <cstring>
 #include <memory>
 
+#include "cli/families.h"
 #include "cli/text_put.h"
 
 namespace cli {
 
 namespace {
 
-constexpr int entryMaximum = 96;  // one entry with its separator, and PutDotted's slack
-constexpr int batchEntries = 32;  // entries per reservation of room
+constexpr int entryMaximum = 128;  // one entry with its separator, and the writers' slack
+constexpr int batchEntries = 32;   // entries per reservation of room
 
 // The text after an entry's address: its prefix, then its host count or
 // "free" in a plan, then its end.
@@ -37,11 +38,12 @@ std::string After(const Listing& listing, uint8_t prefix, bool planned, uint64_t
   return after + (listing.json ? "}" : std::string(listing.writer->lineEnd));
 }
 
-void WriteEntry(Listing& listing, uint32_t network, const std::string& after) {
+template <class Address>
+void WriteEntry(Listing& listing, Address network, const std::string& after) {
   Writer& writer = *listing.writer;
   char* at = Reserve(writer, entryMaximum);
   at = PutText(at, listing.entries == 0 ? listing.firstBefore : listing.before);
-  at = PutDotted(at, network);
+  at = PutAddress(at, network);
   Commit(writer, PutText(at, after));
   ++listing.entries;
 }
@@ -103,7 +105,7 @@ void PrepareListing(Listing& listing, Writer& writer, bool json) {
   listing.separator = json ? "," + std::string(writer.lineEnd) : "";
   listing.firstBefore = listing.firstSeparator + objectStart;
   listing.before = listing.separator + objectStart;
-  for (int prefix = 0; prefix <= calc::prefixMaximum; ++prefix)
+  for (int prefix = 0; prefix <= 128; ++prefix)
     listing.plainAfter[prefix] = After(listing, uint8_t(prefix), false, 0);
 }
 
@@ -120,29 +122,53 @@ void EndListing(Listing& listing) {
   Commit(writer, PutLineEnd(writer, at));
 }
 
-void ListNetwork(Listing& listing, uint32_t network, uint8_t prefix) {
+template <class Address>
+void ListNetwork(Listing& listing, Address network, uint8_t prefix) {
   WriteEntry(listing, network, listing.plainAfter[prefix]);
 }
 
-void ListRun(Listing& listing, uint32_t first, uint8_t prefix, uint64_t count) {
-  const std::string& after = listing.plainAfter[prefix];
-  WriteEntry(listing, first, after);
-  if (--count == 0) return;
-  const uint32_t step = uint32_t(calc::AddressCount(prefix));
-  uint32_t network = first + step;
-  if (prefix >= 24) return ListSmallRun(listing, network, step, count, after);
+// IPv4: a run of one size, a /24's 256 networks at most sharing their head.
+template <>
+void ListSplit(Listing& listing, uint32_t network, uint8_t prefix, uint8_t splitPrefix) {
+  const std::string& after = listing.plainAfter[splitPrefix];
+  WriteEntry(listing, network, after);
+  uint64_t count = (uint64_t(1) << (splitPrefix - prefix)) - 1;
+  if (count == 0) return;
+  const uint32_t step = uint32_t(calc::AddressCount(splitPrefix));
+  network += step;
+  if (splitPrefix >= 24) return ListSmallRun(listing, network, step, count, after);
   for (; count > 0; --count, network += step) WriteEntry(listing, network, after);
 }
 
-void ListRange(Listing& listing, uint32_t first, uint32_t last) {
+// IPv6: up to 2^128 networks, so by their last one rather than a count.
+template <>
+void ListSplit(Listing& listing, calc::Address6 network, uint8_t prefix, uint8_t splitPrefix) {
+  const std::string& after = listing.plainAfter[splitPrefix];
+  const calc::Address6 last = calc::LastAddressOf(calc::Block<calc::Address6>{network, prefix}) &
+                              calc::MaskOf<calc::Address6>(splitPrefix);
+  const calc::Address6 one = {0, 1};
+  const calc::Address6 step = splitPrefix == 0 ? one : one << (128 - splitPrefix);
+  for (;; network = network + step) {
+    WriteEntry(listing, network, after);
+    if (network == last) return;
+  }
+}
+
+template <class Address>
+void ListRange(Listing& listing, Address first, Address last) {
   for (;;) {
-    const calc::Block<uint32_t> block = calc::FirstBlockOf(first, last);
+    const calc::Block<Address> block = calc::FirstBlockOf(first, last);
     ListNetwork(listing, block.network, block.prefix);
-    const uint32_t blockLast = calc::LastAddressOf(block);
+    const Address blockLast = calc::LastAddressOf(block);
     if (blockLast == last) return;
     first = blockLast + 1;
   }
 }
+
+template void ListNetwork(Listing&, uint32_t, uint8_t);
+template void ListNetwork(Listing&, calc::Address6, uint8_t);
+template void ListRange(Listing&, uint32_t, uint32_t);
+template void ListRange(Listing&, calc::Address6, calc::Address6);
 
 void ListPlanned(Listing& listing, uint32_t network, uint8_t prefix, uint64_t hosts) {
   WriteEntry(listing, network, After(listing, prefix, true, hosts));

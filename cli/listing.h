@@ -1,7 +1,8 @@
-// Listings of networks on standard output, one per line: `NETWORK/PREFIX` as
-// text, or one JSON array whose entries are objects with "network" and
-// "prefix" (and "hosts" or "free" in a host plan), one entry per line. A
-// listing streams: it holds nothing but the line being written.
+// Listings of networks of either family on standard output, one per line:
+// `NETWORK/PREFIX` as text, or one JSON array whose entries are objects with
+// "network" and "prefix" (and "hosts" or "free" in a host plan), one entry per
+// line. A listing streams: it holds nothing but the line being written. The
+// networks' procedures are made for uint32_t (IPv4) and calc::Address6.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,7 @@ struct Listing {
   std::string separator;
   std::string firstBefore;
   std::string before;
-  std::string plainAfter[calc::prefixMaximum + 1];  // after a plain entry's address, by prefix
+  std::string plainAfter[128 + 1];  // after a plain entry's address, by prefix
 };
 
 // A listing in the style of `json` on `writer`. Begin before the first entry,
@@ -34,14 +35,17 @@ void BeginListing(Listing& listing, Writer& writer, bool json);
 void EndListing(Listing& listing);
 
 // One network.
-void ListNetwork(Listing& listing, uint32_t network, uint8_t prefix);
+template <class Address>
+void ListNetwork(Listing& listing, Address network, uint8_t prefix);
 
-// `count` networks of `prefix` in a row from `first` (count >= 1, none past
-// the end of the address space).
-void ListRun(Listing& listing, uint32_t first, uint8_t prefix, uint64_t count);
+// The networks of `splitPrefix` (>= prefix) that make up network/prefix, in
+// address order.
+template <class Address>
+void ListSplit(Listing& listing, Address network, uint8_t prefix, uint8_t splitPrefix);
 
 // The fewest networks that together hold exactly first..last (first <= last).
-void ListRange(Listing& listing, uint32_t first, uint32_t last);
+template <class Address>
+void ListRange(Listing& listing, Address first, Address last);
 
 // A network of a host plan: given to `hosts` hosts, or left free (0).
 void ListPlanned(Listing& listing, uint32_t network, uint8_t prefix, uint64_t hosts);

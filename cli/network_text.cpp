@@ -1,6 +1,7 @@
 // The strict reading of networks, ranges and addresses.
 #include "cli/network_text.h"
 
+#include "calc/address6_text.h"
 #include "calc/network_blocks.h"
 
 namespace cli {
@@ -36,13 +37,21 @@ bool TakeNumber(std::string_view& text, int maximum, uint32_t& value) {
   return digits > 0;
 }
 
-bool WholeAddress(std::string_view text, uint32_t& address) {
-  return ReadAddress4(text, address) == AddressFault::none;
+// The whole text as an address; an entry's error when it is none.
+bool TakeAddress(std::string_view text, uint8_t& version, calc::Address6& address,
+                 ListEntry& fault) {
+  const AddressFault why = ReadAnyAddress(text, version, address);
+  if (why == AddressFault::none) return true;
+  fault = Fault(
+      why == AddressFault::zone ? "an address with a zone names no network:" : "not an address:",
+      text);
+  return false;
 }
 
-ListEntry Network(uint32_t address, uint8_t prefix) {
+ListEntry Network(uint8_t version, calc::Address6 address, uint8_t prefix) {
   ListEntry entry;
   entry.kind = EntryKind::network;
+  entry.version = version;
   entry.address = address;
   entry.prefix = prefix;
   return entry;
@@ -59,22 +68,26 @@ ListEntry PrefixForm(std::string_view address, std::string_view prefixText) {
   std::string_view rest;
   prefixText = FirstWord(prefixText, rest);
   if (!rest.empty()) return Fault("unexpected text:", rest);
-  uint32_t value = 0;
-  if (!WholeAddress(address, value)) return Fault("not an address:", address);
+  ListEntry entry;
+  uint8_t version = 4;
+  calc::Address6 value{};
+  if (!TakeAddress(address, version, value, entry)) return entry;
+  const uint8_t maximum = PrefixMaximumOf(version);
   uint32_t prefix = 0;
   std::string_view digits = prefixText;
-  if (!TakeNumber(digits, 2, prefix) || !digits.empty() || prefix > calc::prefixMaximum)
-    return Fault("not a prefix from 0 to 32:", prefixText);
-  return Network(value, uint8_t(prefix));
+  if (!TakeNumber(digits, version == 6 ? 3 : 2, prefix) || !digits.empty() || prefix > maximum)
+    return Fault("not a prefix from 0 to " + std::to_string(maximum) + ":", prefixText);
+  return Network(version, value, uint8_t(prefix));
 }
 
 ListEntry RangeForm(std::string_view firstText, std::string_view lastText) {
   ListEntry entry;
-  if (!WholeAddress(firstText, entry.first)) return Fault("not an address:", firstText);
-  if (!WholeAddress(lastText, entry.last)) return Fault("not an address:", lastText);
-  if (entry.first > entry.last)
-    return Fault("the first address is above the last:",
-                 std::string(firstText) + "-" + std::string(lastText));
+  uint8_t lastVersion = 4;
+  if (!TakeAddress(firstText, entry.version, entry.first, entry)) return entry;
+  if (!TakeAddress(lastText, lastVersion, entry.last, entry)) return entry;
+  const std::string range = std::string(firstText) + "-" + std::string(lastText);
+  if (entry.version != lastVersion) return Fault("a range from one family to the other:", range);
+  if (entry.first > entry.last) return Fault("the first address is above the last:", range);
   entry.kind = EntryKind::range;
   return entry;
 }
@@ -83,13 +96,16 @@ ListEntry MaskForm(std::string_view address, std::string_view maskText) {
   std::string_view rest;
   maskText = FirstWord(maskText, rest);
   if (!rest.empty()) return Fault("unexpected text:", rest);
-  uint32_t value = 0;
-  if (!WholeAddress(address, value)) return Fault("not an address:", address);
+  ListEntry entry;
+  uint8_t version = 4;
+  calc::Address6 value{};
+  if (!TakeAddress(address, version, value, entry)) return entry;
+  if (version == 6) return Fault("an IPv6 network takes a prefix, not a mask:", maskText);
   uint32_t mask = 0;
-  if (!WholeAddress(maskText, mask)) return Fault("not a mask:", maskText);
+  if (ReadAddress4(maskText, mask) != AddressFault::none) return Fault("not a mask:", maskText);
   const int prefix = calc::PrefixOfMask(mask);
   if (prefix < 0) return Fault("not a mask of leading one-bits:", maskText);
-  return Network(value, uint8_t(prefix));
+  return Network(4, value, uint8_t(prefix));
 }
 
 }  // namespace
@@ -109,6 +125,22 @@ AddressFault ReadAddress4(std::string_view text, uint32_t& address) {
   }
   if (!text.empty()) return AddressFault::malformed;
   return inRange ? AddressFault::none : AddressFault::componentRange;
+}
+
+AddressFault ReadAnyAddress(std::string_view text, uint8_t& version, calc::Address6& address) {
+  if (text.find(':') == std::string_view::npos) {
+    uint32_t value = 0;
+    const AddressFault fault = ReadAddress4(text, value);
+    version = 4;
+    address = {0, value};
+    return fault;
+  }
+  version = 6;
+  if (calc::ReadAddress6(text, address)) return AddressFault::none;
+  const size_t percent = text.find('%');
+  if (percent != std::string_view::npos && calc::ReadAddress6(text.substr(0, percent), address))
+    return AddressFault::zone;
+  return AddressFault::malformed;
 }
 
 std::string Quoted(std::string_view text) {
@@ -138,9 +170,11 @@ ListEntry ReadListLine(std::string_view line) {
   std::string_view mask;
   const std::string_view address = FirstWord(line, mask);
   if (!mask.empty()) return MaskForm(address, mask);
-  uint32_t value = 0;
-  if (WholeAddress(line, value)) return Fault("an address needs a prefix or a mask:", line);
-  return Fault("not an address:", line);
+  ListEntry entry;
+  uint8_t version = 4;
+  calc::Address6 value{};
+  if (!TakeAddress(line, version, value, entry)) return entry;
+  return Fault("an address needs a prefix or a mask:", line);
 }
 
 }  // namespace cli

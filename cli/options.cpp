@@ -73,6 +73,15 @@ std::string QuotedWhole(const std::string& text) {
   return "'" + text + "'";
 }
 
+}  // namespace
+
+std::string PrefixRefusal(uint8_t version, const std::string& text) {
+  return "the prefix must be a whole number from 0 to " + std::to_string(PrefixMaximumOf(version)) +
+         ", not '" + text + "'";
+}
+
+namespace {
+
 // Surrounding blanks are no part of an operand: a script's stray space must
 // not change the network it names.
 std::string TrimmedText(const std::string& text) {
@@ -92,9 +101,9 @@ bool ReadNumber(const std::string& text, uint64_t limit, uint64_t& value) {
   return true;
 }
 
-bool ReadPrefix(const std::string& text, uint8_t& prefix) {
+bool ReadPrefix(const std::string& text, uint8_t maximum, uint8_t& prefix) {
   uint64_t value = 0;
-  if (!ReadNumber(text, calc::prefixMaximum, value) || value > calc::prefixMaximum) return false;
+  if (!ReadNumber(text, maximum, value) || value > maximum) return false;
   prefix = uint8_t(value);
   return true;
 }
@@ -186,12 +195,9 @@ bool TakeOption(Reading& reading, int option, const std::string& spelling, const
       request.counted = true;
       return Note(reading, givenCount, spelling);
     case 's':
-      if (!ReadPrefix(value[0] == '/' ? value.substr(1) : value, request.splitPrefix)) {
-        request.reason =
-            "the prefix must be a whole number from 0 to 32, not " + QuotedWhole(value);
-        return false;
-      }
+      // Read once the network's family is known (Resolve).
       request.split = true;
+      request.splitText = value;
       return Note(reading, givenSplit, spelling);
     case 'H':
       if (!ReadHostCounts(value, request.hosts)) {
@@ -238,10 +244,22 @@ Request Network(Request request, const std::vector<std::string>& positional) {
     return request;
   }
   const std::string prefixText = first.substr(slash + 1);
-  if (!ReadPrefix(prefixText, request.prefix))
-    return Refuse("the prefix must be a whole number from 0 to 32, not " + QuotedWhole(prefixText));
+  // An address is IPv6 when it holds a colon.
+  const uint8_t version = first.find(':') < slash ? 6 : 4;
+  if (!ReadPrefix(prefixText, PrefixMaximumOf(version), request.prefix))
+    return Refuse(PrefixRefusal(version, prefixText));
   if (positional.size() > 1) return Refuse("unexpected argument " + QuotedWhole(positional[1]));
   request.address = first.substr(0, slash);
+  return request;
+}
+
+// The request with --split's prefix read for a network of `version`'s family.
+Request WithSplitPrefix(Request request, uint8_t version) {
+  if (!request.split) return request;
+  const std::string& text = request.splitText;
+  const std::string digits = !text.empty() && text[0] == '/' ? text.substr(1) : text;
+  if (!ReadPrefix(digits, PrefixMaximumOf(version), request.splitPrefix))
+    return Refuse(PrefixRefusal(version, text));
   return request;
 }
 
@@ -260,7 +278,7 @@ Request Resolve(Reading& reading) {
     if (!reading.positional.empty())
       return Refuse("unexpected argument " + QuotedWhole(reading.positional[0]));
     if (!(reading.given & givenAggregate)) request.form = Form::list;
-    return request;
+    return WithSplitPrefix(request, 6);  // a list's lines may be of either family
   }
   request = Network(request, reading.positional);
   if (request.form == Form::range) {
@@ -275,7 +293,7 @@ Request Resolve(Reading& reading) {
   request.form = (reading.given & givenSplit)   ? Form::split
                  : (reading.given & givenHosts) ? Form::hosts
                                                 : Form::answer;
-  return request;
+  return WithSplitPrefix(request, request.address.find(':') != std::string::npos ? 6 : 4);
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 // here, only placed: the forms read them strictly. Nothing is written here.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "cli/request.h"
 
 namespace cli {
@@ -12,5 +15,8 @@ namespace cli {
 // whatever follows; the first wrong option refuses the line. `nativeHelp` is
 // the platform's own help spelling, or null.
 Request ReadOptions(int count, const char* const* arguments, const char* nativeHelp);
+
+// Why `text` is no prefix of the family of `version` (4 or 6).
+std::string PrefixRefusal(uint8_t version, const std::string& text);
 
 }  // namespace cli

@@ -29,7 +29,8 @@ struct Request {
   std::string reason;  // usageError: the reason, without "netstep: "
 
   // The network of answer, split and hosts: ADDRESS and MASK as written, or
-  // ADDRESS/PREFIX (hasMask false). The range's FIRST and LAST as written.
+  // ADDRESS/PREFIX (hasMask false), the prefix within the address's family.
+  // The range's FIRST and LAST as written.
   std::string address;
   std::string mask;
   bool hasMask = false;
@@ -40,7 +41,8 @@ struct Request {
   uint64_t count = 1;              // --count: 1 to countLimit
   bool counted = false;            // --count given: in JSON, the answers come as an array
   bool split = false;              // --split given
-  uint8_t splitPrefix = 0;         // --split's prefix
+  uint8_t splitPrefix = 0;         // --split's prefix, 0 to 128
+  std::string splitText;           // --split's prefix as written
   std::vector<uint64_t> hosts;     // --hosts, in the order given
   std::vector<std::string> files;  // --file, in the order given; "-" is standard input
   bool all = false;                // --all

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/listing.h"
-
 namespace cli {
 
 // The prefix of a network that is to be divided: its mask must have one. A
@@ -15,8 +13,5 @@ uint8_t DividedPrefix(uint32_t mask);
 
 // Why a network of `prefix` cannot be split into `splitPrefix` networks.
 std::string SplitRefusal(uint8_t prefix, uint8_t splitPrefix);
-
-// The subnets of `splitPrefix` (>= prefix) that make up network/prefix.
-void ListSplit(Listing& listing, uint32_t network, uint8_t prefix, uint8_t splitPrefix);
 
 }  // namespace cli

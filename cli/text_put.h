@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "calc/address6.h"
+
 namespace cli {
 
 // The longest dotted address, "255.255.255.255", and what PutDotted may write
@@ -48,6 +50,10 @@ inline char* PutDotted(char* at, uint32_t address) {
 
 // Up to 20 digits.
 char* PutDecimal(char* at, uint64_t value);
+
+// An unsigned 128-bit value, up to 39 digits; with `twoTo128` the value is
+// 2^128 itself (all addresses of IPv6), whatever `value` holds.
+char* PutDecimal(char* at, calc::Address6 value, bool twoTo128 = false);
 
 inline char* PutText(char* at, std::string_view text) {
   std::memcpy(at, text.data(), text.size());

@@ -179,7 +179,7 @@ class Answers(unittest.TestCase):
                 "wildcard": str(n.hostmask), "network": str(n.network_address),
                 "first": str(first), "last": str(n.broadcast_address - (0 if p >= 31 else 1)),
                 "broadcast": str(n.broadcast_address), "hosts": hosts,
-                "addresses": n.num_addresses, "block": got["block"]})
+                "addresses": n.num_addresses, "block": got["block"], "version": 4})
             self.check_block(n, got["block"])
 
     def check_block(self, n, block):
