@@ -12,11 +12,11 @@
 
 namespace cli {
 
-uint16_t AnswerForm(const Request& request, Writer& writer);     // answer_form.cpp
-uint16_t SplitForm(const Request& request, Writer& writer);      // split_form.cpp
-uint16_t HostsForm(const Request& request, Writer& writer);      // hosts_form.cpp
-uint16_t RangeForm(const Request& request, Writer& writer);      // range_form.cpp
-uint16_t AggregateForm(const Request& request, Writer& writer);  // aggregate_form.cpp
-uint16_t ListForm(const Request& request, Writer& writer);       // list_form.cpp
+uint16_t AnswerForm(const Request& request, Writer& writer);  // answer_form.cpp
+uint16_t SplitForm(const Request& request, Writer& writer);   // split_form.cpp
+uint16_t HostsForm(const Request& request, Writer& writer);   // hosts_form.cpp
+uint16_t RangeForm(const Request& request, Writer& writer);   // range_form.cpp
+uint16_t SetForm(const Request& request, Writer& writer);     // set_form.cpp
+uint16_t ListForm(const Request& request, Writer& writer);    // list_form.cpp
 
 }  // namespace cli

@@ -17,13 +17,13 @@ constexpr std::string_view usage[] = {
     "       netstep [-j] -s PREFIX ADDRESS/PREFIX",
     "       netstep [-j] -H COUNTS ADDRESS/PREFIX",
     "       netstep [-j] FIRST-LAST",
-    "       netstep [-j] -A [-f FILE]...",
+    "       netstep [-j] [-C] -A [NETWORK]... [-f FILE]... [-i LIST]... [-x LIST]...",
     "       netstep [-a] [-j] [-n N] -f FILE [-f FILE]...",
     "       netstep [-j] -s PREFIX -f FILE [-f FILE]...",
     "Without arguments netstep is the interactive calculator. With an address",
     "and a mask it writes the network address, the first and the last host and",
     "the broadcast address of the network the address belongs to, and exits.",
-    "Networks are listed one per line as NETWORK/PREFIX.",
+    "Networks of IPv4 and IPv6 are listed one per line as NETWORK/PREFIX.",
 };
 
 struct OptionText {
@@ -32,15 +32,22 @@ struct OptionText {
 };
 
 constexpr OptionText options[] = {
-    {"  ADDRESS, MASK", {"dotted decimal: four numbers from 0 to 255"}},
-    {"  PREFIX", {"the mask as its number of leading one-bits, 0 to 32"}},
+    {"  ADDRESS, MASK", {"IPv4: four numbers from 0 to 255; IPv6 (2001:db8::1)", "takes no mask"}},
+    {"  PREFIX", {"the mask's number of leading one-bits: 0 to 32,", "0 to 128 for IPv6"}},
     {"  FIRST-LAST", {"the fewest networks that hold FIRST to LAST"}},
+    {"  NETWORK", {"ADDRESS/PREFIX, ADDRESS MASK or FIRST-LAST"}},
+    {"  LIST",
+     {"networks or addresses separated by commas, or",
+      "@FILE, one per line (@- is standard input)"}},
     {"  -n, --count N", {"N networks of the same size in a row, from the", "one ADDRESS is in"}},
     {"  -s, --split PREFIX", {"the networks of PREFIX that make up the network"}},
     {"  -H, --hosts COUNTS",
-     {"a network for each host count (100,50,10),", "largest first, then the space left"}},
+     {"an IPv4 network for each host count (100,50,10),", "largest first, then the space left"}},
     {"  -A, --aggregate",
-     {"the fewest networks that cover those read from", "standard input or FILE, one per line"}},
+     {"the fewest networks that cover those given, read", "from FILE or standard input"}},
+    {"  -i, --intersect LIST", {"keep only the addresses that LIST holds too"}},
+    {"  -x, --exclude LIST", {"take away the addresses of LIST"}},
+    {"  -C, --count-addresses", {"the number of distinct addresses of the result"}},
     {"  -f, --file FILE",
      {"answer each network in FILE, one per line (- is", "standard input); may be given again"}},
     {"  -a, --all", {"the answer in full: mask, hosts, address block..."}},
@@ -53,8 +60,13 @@ constexpr std::string_view after[] = {
     "line.",
 };
 
+// An option too long for its column stands on a line of its own.
 void OptionLine(Writer& writer, std::string option, std::string_view words) {
-  option.append(option.size() < wordsColumn ? wordsColumn - option.size() : 1, ' ');
+  if (option.size() >= wordsColumn) {
+    WriteLine(writer, option);
+    option.clear();
+  }
+  option.append(wordsColumn - option.size(), ' ');
   WriteLine(writer, option + std::string(words));
 }
 

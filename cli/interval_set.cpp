@@ -1,36 +1,47 @@
-// The union of sorted ranges: a range that overlaps or touches the one being
-// built extends it; any other ends it and starts the next.
+// Gathering, sorting and counting sets of intervals.
 #include "cli/interval_set.h"
 
 namespace cli {
 
-void MergeRanges(std::vector<uint64_t>& ranges) {
-  std::sort(ranges.begin(), ranges.end());
-  size_t merged = 0;
-  for (uint64_t range : ranges) {
-    if (merged > 0 && uint64_t(FirstOf(range)) <= uint64_t(LastOf(ranges[merged - 1])) + 1) {
-      const uint32_t first = FirstOf(ranges[merged - 1]);
-      ranges[merged - 1] = PackRange(first, std::max(LastOf(ranges[merged - 1]), LastOf(range)));
-      continue;
-    }
-    ranges[merged++] = range;
-  }
-  ranges.resize(merged);
+void Gather(Gathering<uint32_t>& gathering, uint32_t first, uint32_t last) {
+  gathering.packed.push_back(uint64_t(first) << 32 | last);
 }
 
-void AddRange(Ranges6& ranges, calc::Address6 first, calc::Address6 last) {
+void Gather(Gathering<calc::Address6>& gathering, calc::Address6 first, calc::Address6 last) {
   if (first.low == 0 && last.low == ~uint64_t(0)) {
-    ranges.wide.emplace_back(first.high, last.high);
+    gathering.wide.emplace_back(first.high, last.high);
   } else {
-    ranges.narrow.push_back({first, last});
+    gathering.narrow.push_back({first, last});
   }
 }
 
-void SortRanges(Ranges6& ranges) {
-  std::sort(ranges.wide.begin(), ranges.wide.end());
-  std::sort(ranges.narrow.begin(), ranges.narrow.end(), [](const Range6& a, const Range6& b) {
-    return a.first < b.first || (a.first == b.first && a.last < b.last);
-  });
+void Sort(Gathering<uint32_t>& gathering) {
+  std::sort(gathering.packed.begin(), gathering.packed.end());
+}
+
+void Sort(Gathering<calc::Address6>& gathering) {
+  std::sort(gathering.wide.begin(), gathering.wide.end());
+  std::sort(gathering.narrow.begin(), gathering.narrow.end(),
+            [](const Interval<calc::Address6>& a, const Interval<calc::Address6>& b) {
+              return a.first < b.first || (a.first == b.first && a.last < b.last);
+            });
+}
+
+AddressCount CountAddresses(const Intervals<uint32_t>& set) {
+  uint64_t count = 0;
+  for (const Interval<uint32_t>& interval : set)
+    count += uint64_t(interval.last) - interval.first + 1;
+  return {{0, count}, false};
+}
+
+AddressCount CountAddresses(const Intervals<calc::Address6>& set) {
+  AddressCount count = {{}, false};
+  for (const Interval<calc::Address6>& interval : set) {
+    const calc::Address6 less = interval.last - interval.first;  // the size less one
+    if (less == ~calc::Address6{}) return {{}, true};            // the whole space
+    count.value = count.value + less + 1;
+  }
+  return count;
 }
 
 }  // namespace cli

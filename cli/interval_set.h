@@ -1,86 +1,160 @@
-// Sets of addresses as sorted, merged intervals: ranges gathered in any
-// order, then sorted and merged once into disjoint ranges that neither
-// overlap nor touch, in address order. IPv4 ranges pack into 64 bits; IPv6
-// ranges are 256 bits, so those of whole /64s or larger blocks, which
-// routing tables are made of, are kept by their upper halves alone.
+// Sets of addresses as sorted, merged intervals, one set per family: ranges
+// gathered in any order, then sorted and merged once into disjoint intervals
+// that neither overlap nor touch, in address order; then intersected,
+// subtracted and counted by walking two sets side by side. IPv4 ranges are
+// gathered packed into 64 bits, which sort fastest; IPv6 ranges are 256 bits,
+// so those of whole /64s or larger blocks, which routing tables are made of,
+// are gathered by their upper halves alone.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "calc/address6.h"
 
 namespace cli {
 
-// ---- IPv4 -------------------------------------------------------------------
-
-// A range first..last packed as first * 2^32 + last, so that the ranges sort
-// by their first address.
-inline uint64_t PackRange(uint32_t first, uint32_t last) {
-  return uint64_t(first) << 32 | last;
-}
-
-inline uint32_t FirstOf(uint64_t range) {
-  return uint32_t(range >> 32);
-}
-
-inline uint32_t LastOf(uint64_t range) {
-  return uint32_t(range);
-}
-
-// Sorts `ranges` and merges them in place into the disjoint ranges of their
-// union, in address order.
-void MergeRanges(std::vector<uint64_t>& ranges);
-
-// ---- IPv6 -------------------------------------------------------------------
-
-struct Range6 {
-  calc::Address6 first;
-  calc::Address6 last;
+template <class Address>
+struct Interval {
+  Address first;
+  Address last;  // first <= last
 };
 
-struct Ranges6 {
+// A set of one family: disjoint intervals in address order, none touching
+// the next.
+template <class Address>
+using Intervals = std::vector<Interval<Address>>;
+
+// Ranges of one family gathered in any order.
+template <class Address>
+struct Gathering;
+
+template <>
+struct Gathering<uint32_t> {
+  std::vector<uint64_t> packed;  // first * 2^32 + last: sorts by first
+};
+
+template <>
+struct Gathering<calc::Address6> {
   // Ranges from an address ending in 64 zero bits to one ending in 64 one
-  // bits, by their upper halves; a /64 is {h, h}.
+  // bits, by their upper halves (a /64 is {h, h}); every other range whole.
   std::vector<std::pair<uint64_t, uint64_t>> wide;
-  std::vector<Range6> narrow;  // every other range
+  Intervals<calc::Address6> narrow;
 };
 
-void AddRange(Ranges6& ranges, calc::Address6 first, calc::Address6 last);
+void Gather(Gathering<uint32_t>& gathering, uint32_t first, uint32_t last);
+void Gather(Gathering<calc::Address6>& gathering, calc::Address6 first, calc::Address6 last);
 
-// Sorts the ranges.
-void SortRanges(Ranges6& ranges);
+// Sorts what was gathered.
+void Sort(Gathering<uint32_t>& gathering);
+void Sort(Gathering<calc::Address6>& gathering);
 
-// The ranges of the union of sorted ranges, in address order, each handed to
-// `take(first, last)` as it is complete: the union streams, however large.
-template <class Take>
-void MergeRanges(const Ranges6& ranges, Take take) {
+// Builds the union of intervals offered in order of their first addresses,
+// handing each on as soon as it is complete: one that overlaps or touches the
+// interval being built extends it; any other ends it and starts the next.
+template <class Address, class Take>
+struct UnionBuilder {
+  Take& take;
   bool open = false;
-  Range6 building{};
-  const auto offer = [&](calc::Address6 first, calc::Address6 last) {
-    // Overlapping or touching: the range being built grows.
-    if (open && (building.last == ~calc::Address6{} || first <= building.last + 1)) {
+  Interval<Address> building = {};
+
+  void Offer(Address first, Address last) {
+    if (open && (building.last == ~Address{} || first <= building.last + 1)) {
       if (building.last < last) building.last = last;
       return;
     }
     if (open) take(building.first, building.last);
     open = true;
     building = {first, last};
-  };
-  const auto& wide = ranges.wide;
-  const auto& narrow = ranges.narrow;
+  }
+
+  void Finish() {
+    if (open) take(building.first, building.last);
+  }
+};
+
+// The union of what was gathered, which is used up: each interval handed to
+// `take(first, last)` in address order as soon as it is complete.
+template <class Take>
+void Merge(Gathering<uint32_t>& gathering, Take take) {
+  Sort(gathering);
+  UnionBuilder<uint32_t, Take> builder{take};
+  for (uint64_t range : gathering.packed) builder.Offer(uint32_t(range >> 32), uint32_t(range));
+  builder.Finish();
+  gathering = {};
+}
+
+template <class Take>
+void Merge(Gathering<calc::Address6>& gathering, Take take) {
+  Sort(gathering);
+  UnionBuilder<calc::Address6, Take> builder{take};
+  const auto& wide = gathering.wide;
+  const auto& narrow = gathering.narrow;
   size_t w = 0, n = 0;
   while (w < wide.size() || n < narrow.size()) {
     if (n == narrow.size() || (w < wide.size() && wide[w].first <= narrow[n].first.high)) {
-      offer({wide[w].first, 0}, {wide[w].second, ~uint64_t(0)});
+      builder.Offer({wide[w].first, 0}, {wide[w].second, ~uint64_t(0)});
       ++w;
     } else {
-      offer(narrow[n].first, narrow[n].last);
+      builder.Offer(narrow[n].first, narrow[n].last);
       ++n;
     }
   }
-  if (open) take(building.first, building.last);
+  builder.Finish();
+  gathering = {};
 }
+
+// The union of what was gathered, as a set.
+template <class Address>
+Intervals<Address> MergeGathered(Gathering<Address>& gathering) {
+  Intervals<Address> set;
+  Merge(gathering, [&](Address first, Address last) { set.push_back({first, last}); });
+  set.shrink_to_fit();
+  return set;
+}
+
+// The addresses both sets hold, and those of `a` that `b` does not, each
+// interval handed to `take(first, last)` in address order.
+template <class Address, class Take>
+void Intersect(const Intervals<Address>& a, const Intervals<Address>& b, Take take) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const Address first = std::max(a[i].first, b[j].first);
+    const Address last = std::min(a[i].last, b[j].last);
+    if (first <= last) take(first, last);
+    if (a[i].last < b[j].last) {
+      ++i;
+    } else {
+      ++j;
+    }
+  }
+}
+
+template <class Address, class Take>
+void Subtract(const Intervals<Address>& a, const Intervals<Address>& b, Take take) {
+  size_t j = 0;
+  for (const Interval<Address>& interval : a) {
+    Address first = interval.first;
+    bool left = true;  // some of the interval is left from `first` on
+    while (j < b.size() && b[j].last < first) ++j;
+    for (size_t k = j; left && k < b.size() && b[k].first <= interval.last; ++k) {
+      if (first < b[k].first) take(first, b[k].first - 1);
+      left = b[k].last < interval.last;
+      if (left) first = b[k].last + 1;
+    }
+    if (left) take(first, interval.last);
+  }
+}
+
+// The number of addresses a set holds, exactly: 2^128 shown by `full`.
+struct AddressCount {
+  calc::Address6 value;
+  bool full;  // all 2^128 addresses of IPv6
+};
+
+AddressCount CountAddresses(const Intervals<uint32_t>& set);
+AddressCount CountAddresses(const Intervals<calc::Address6>& set);
 
 }  // namespace cli

@@ -19,13 +19,14 @@ namespace cli {
 // The lists, opened; a list that cannot be opened ends the program.
 std::vector<ListReader> OpenLists(const std::vector<std::string>& files);
 
-// The lines of one list; false when any was bad.
+// The lines of one list; false when any was bad. An address alone is a
+// network when `addressAlone`.
 template <class Take>
-bool ReadListLines(ListReader& reader, Take take) {
+bool ReadListLines(ListReader& reader, bool addressAlone, Take take) {
   bool allGood = true;
   std::string_view line;
   while (NextLine(reader, line)) {
-    ListEntry entry = ReadListLine(line);
+    ListEntry entry = ReadListLine(line, addressAlone);
     if (reader.overlong) {
       entry.kind = EntryKind::error;
       entry.reason = "the line is longer than " + std::to_string(lineLimit) + " characters";
@@ -48,7 +49,7 @@ bool ReadLists(const std::vector<std::string>& files, Take take) {
   std::vector<ListReader> readers = OpenLists(files);
   bool allGood = true;
   for (ListReader& reader : readers) {
-    allGood = ReadListLines(reader, take) && allGood;
+    allGood = ReadListLines(reader, false, take) && allGood;
     CloseList(reader);
   }
   return allGood;

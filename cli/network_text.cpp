@@ -158,7 +158,7 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-ListEntry ReadListLine(std::string_view line) {
+ListEntry ReadListLine(std::string_view line, bool addressAlone) {
   line = Trimmed(line);
   if (line.empty() || line.front() == '#') return {};
   const size_t slash = line.find('/');
@@ -174,6 +174,7 @@ ListEntry ReadListLine(std::string_view line) {
   uint8_t version = 4;
   calc::Address6 value{};
   if (!TakeAddress(line, version, value, entry)) return entry;
+  if (addressAlone) return Network(version, value, PrefixMaximumOf(version));
   return Fault("an address needs a prefix or a mask:", line);
 }
 

@@ -58,7 +58,8 @@ struct ListEntry {
 };
 
 // One line of a list, without its line end. Blank lines and lines starting
-// with "#" are `nothing`.
-ListEntry ReadListLine(std::string_view line);
+// with "#" are `nothing`. An address alone is a network of its own
+// (ADDRESS/32, ADDRESS/128) when `addressAlone`, else an error.
+ListEntry ReadListLine(std::string_view line, bool addressAlone = false);
 
 }  // namespace cli

@@ -31,8 +31,8 @@ uint16_t Dispatch(const Request& request, Writer& writer) {
       return HostsForm(request, writer);
     case Form::range:
       return RangeForm(request, writer);
-    case Form::aggregate:
-      return AggregateForm(request, writer);
+    case Form::set:
+      return SetForm(request, writer);
     case Form::list:
       return ListForm(request, writer);
   }

@@ -25,23 +25,40 @@ enum Given : uint32_t {
   givenAggregate = 8,
   givenFile = 16,
   givenAll = 32,
+  givenExclude = 64,
+  givenIntersect = 128,
+  givenCountAddresses = 256,
 };
+constexpr int givenKinds = 9;
 
-constexpr char shortOptions[] = "-:hVn:s:H:Af:aj";
+constexpr char shortOptions[] = "-:hVn:s:H:Af:ajx:i:C";
 const option longOptions[] = {
-    {"help", no_argument, nullptr, 'h'},        {"version", no_argument, nullptr, 'V'},
-    {"count", required_argument, nullptr, 'n'}, {"split", required_argument, nullptr, 's'},
-    {"hosts", required_argument, nullptr, 'H'}, {"aggregate", no_argument, nullptr, 'A'},
-    {"file", required_argument, nullptr, 'f'},  {"all", no_argument, nullptr, 'a'},
-    {"json", no_argument, nullptr, 'j'},        {nullptr, 0, nullptr, 0},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {"count", required_argument, nullptr, 'n'},
+    {"split", required_argument, nullptr, 's'},
+    {"hosts", required_argument, nullptr, 'H'},
+    {"aggregate", no_argument, nullptr, 'A'},
+    {"file", required_argument, nullptr, 'f'},
+    {"all", no_argument, nullptr, 'a'},
+    {"json", no_argument, nullptr, 'j'},
+    {"exclude", required_argument, nullptr, 'x'},
+    {"intersect", required_argument, nullptr, 'i'},
+    {"count-addresses", no_argument, nullptr, 'C'},
+    {nullptr, 0, nullptr, 0},
 };
 
-// Pairs that mean nothing together.
-constexpr Given conflicts[][2] = {
-    {givenSplit, givenHosts},     {givenSplit, givenAggregate}, {givenSplit, givenCount},
-    {givenHosts, givenAggregate}, {givenHosts, givenCount},     {givenHosts, givenFile},
-    {givenAggregate, givenCount}, {givenAll, givenSplit},       {givenAll, givenHosts},
-    {givenAll, givenAggregate},
+// The options that make a set of networks and work on it; any of them makes
+// the form a set's.
+constexpr uint32_t setOptions =
+    givenAggregate | givenExclude | givenIntersect | givenCountAddresses;
+
+// Groups of options that mean nothing together: any option of the first
+// with any of the second.
+constexpr uint32_t conflicts[][2] = {
+    {givenSplit, givenHosts | givenCount | givenAll | setOptions},
+    {givenHosts, givenCount | givenFile | givenAll | setOptions},
+    {setOptions, givenCount | givenAll},
 };
 
 // Options that take one value and may be given once.
@@ -52,7 +69,7 @@ struct Reading {
   Request request;
   std::vector<std::string> positional;
   uint32_t given = 0;
-  std::string spelling[6];  // how each option of Given was written, by bit number
+  std::string spelling[givenKinds];  // how each option of Given was written, by bit number
 };
 
 Request Of(Form form) {
@@ -163,6 +180,9 @@ std::string NeedsValue(const std::string& spelling, int shortOption) {
       return "option " + QuotedWhole(spelling) + " needs a prefix length";
     case 'H':
       return "option " + QuotedWhole(spelling) + " needs host counts";
+    case 'x':
+    case 'i':
+      return "option " + QuotedWhole(spelling) + " needs a list of networks";
     default:
       return "option " + QuotedWhole(spelling) + " needs a file name";
   }
@@ -208,8 +228,16 @@ bool TakeOption(Reading& reading, int option, const std::string& spelling, const
       }
       return Note(reading, givenHosts, spelling);
     case 'A':
-      request.form = Form::aggregate;
       return Note(reading, givenAggregate, spelling);
+    case 'x':
+      request.exclusions.push_back({spelling, value});
+      return Note(reading, givenExclude, spelling);
+    case 'i':
+      request.intersections.push_back({spelling, value});
+      return Note(reading, givenIntersect, spelling);
+    case 'C':
+      request.countAddresses = true;
+      return Note(reading, givenCountAddresses, spelling);
     case 'f':
       request.files.push_back(value);
       return Note(reading, givenFile, spelling);
@@ -265,19 +293,25 @@ Request WithSplitPrefix(Request request, uint8_t version) {
 
 // The form the options and arguments make together, or why they make none.
 Request Resolve(Reading& reading) {
-  for (const auto& pair : conflicts) {
-    if ((reading.given & pair[0]) && (reading.given & pair[1])) {
-      return Refuse("options " +
-                    QuotedWhole(reading.spelling[std::countr_zero(uint32_t(pair[0]))]) + " and " +
-                    QuotedWhole(reading.spelling[std::countr_zero(uint32_t(pair[1]))]) +
+  for (const auto& group : conflicts) {
+    const uint32_t first = reading.given & group[0], second = reading.given & group[1];
+    if (first != 0 && second != 0) {
+      return Refuse("options " + QuotedWhole(reading.spelling[std::countr_zero(first)]) + " and " +
+                    QuotedWhole(reading.spelling[std::countr_zero(second)]) +
                     " do not go together");
     }
   }
   Request request = reading.request;
-  if (reading.given & (givenAggregate | givenFile)) {
+  if (reading.given & setOptions) {
+    request.form = Form::set;
+    for (const std::string& operand : reading.positional)
+      request.operands.push_back(TrimmedText(operand));
+    return request;
+  }
+  if (reading.given & givenFile) {
     if (!reading.positional.empty())
       return Refuse("unexpected argument " + QuotedWhole(reading.positional[0]));
-    if (!(reading.given & givenAggregate)) request.form = Form::list;
+    request.form = Form::list;
     return WithSplitPrefix(request, 6);  // a list's lines may be of either family
   }
   request = Network(request, reading.positional);

@@ -62,6 +62,10 @@ void RefuseInput(std::string_view reason) {
   runtime::StopProgram(exitInputError);
 }
 
+void ReportInput(std::string_view reason) {
+  ErrorLine(std::string("Error - ").append(reason));
+}
+
 void RefuseInputCode(uint8_t code) {
   calc::ReportInputErrors(code, standardError, runtime::WriteTextLineEnd);
   runtime::StopProgram(exitInputError);

@@ -22,6 +22,9 @@ inline constexpr uint16_t exitUsageError = 2;
 // "Error - REASON"; exit code 1.
 [[noreturn]] void RefuseInput(std::string_view reason);
 
+// "Error - REASON", and the program goes on.
+void ReportInput(std::string_view reason);
+
 // An input error code of the calculator (1 to 3) in its own words; exit code 1.
 [[noreturn]] void RefuseInputCode(uint8_t code);
 

@@ -16,13 +16,21 @@ enum class Form : uint8_t {
   split,       // the network's subnets of one prefix
   hosts,       // subnets sized for host counts, and the space left
   range,       // FIRST-LAST as the fewest networks
-  aggregate,   // a list of networks merged into the fewest
+  set,         // the union of networks, intersected and less exclusions, as the fewest
+               // networks or its count of addresses (-A, -i, -x, -C)
   list,        // each line of a list answered in its own form
   usageError,  // `reason` says why
 };
 
 // More networks than any mask makes are as many as there are.
 inline constexpr uint64_t countLimit = uint64_t(1) << 32;
+
+// A LIST as the command line gave it: networks, ranges and addresses
+// separated by commas, or @FILE.
+struct ListArgument {
+  std::string option;  // the option as written: "-x", "--exclude"
+  std::string text;
+};
 
 struct Request {
   Form form = Form::usageError;
@@ -38,15 +46,19 @@ struct Request {
   std::string first;
   std::string last;
 
-  uint64_t count = 1;              // --count: 1 to countLimit
-  bool counted = false;            // --count given: in JSON, the answers come as an array
-  bool split = false;              // --split given
-  uint8_t splitPrefix = 0;         // --split's prefix, 0 to 128
-  std::string splitText;           // --split's prefix as written
-  std::vector<uint64_t> hosts;     // --hosts, in the order given
-  std::vector<std::string> files;  // --file, in the order given; "-" is standard input
-  bool all = false;                // --all
-  bool json = false;               // --json
+  uint64_t count = 1;                       // --count: 1 to countLimit
+  bool counted = false;                     // --count given: in JSON, the answers come as an array
+  bool split = false;                       // --split given
+  uint8_t splitPrefix = 0;                  // --split's prefix, 0 to 128
+  std::string splitText;                    // --split's prefix as written
+  std::vector<uint64_t> hosts;              // --hosts, in the order given
+  std::vector<std::string> files;           // --file, in the order given; "-" is standard input
+  std::vector<std::string> operands;        // set: networks given as arguments
+  std::vector<ListArgument> intersections;  // --intersect, in the order given
+  std::vector<ListArgument> exclusions;     // --exclude, in the order given
+  bool countAddresses = false;              // --count-addresses
+  bool all = false;                         // --all
+  bool json = false;                        // --json
 };
 
 }  // namespace cli

@@ -1,9 +1,10 @@
 // The command-line program on arbitrary input: the first bytes, cut at NULs,
 // are read as arguments; the rest is a list on standard input, aggregated or
-// answered line by line. Whatever comes: no crash and no read past the input;
-// the exit code is 0, 1 or 2 and says what the output does; every bad line is
-// reported once, in order, as "netstep: -:LINE: " and one line of printable
-// text; an aggregation that reports nothing lists only NETWORK/PREFIX lines.
+// answered line by line, or made a set and worked on. Whatever comes: no
+// crash and no read past the input; the exit code is 0, 1 or 2 and says what
+// the output does; every bad line is reported once, in order, as
+// "netstep: -:LINE: " and one line of printable text; a set with a bad line
+// writes nothing, and one without lists only NETWORK/PREFIX lines.
 // Standard output's reader leaves after a few MiB, as a pipe's may: a request
 // for a huge listing ends there, and the target goes on looking for faults.
 #include <cstdint>
@@ -19,7 +20,21 @@ namespace {
 
 // The modes the list is read in, chosen by the first byte.
 const std::vector<std::string> listModes[] = {
-    {"-A"}, {"-A", "-j"}, {"-f", "-"}, {"-f", "-", "-s", "28"}, {"-aj", "-f", "-"}, {"-n2", "-f-"}};
+    {"-A"},
+    {"-A", "-j"},
+    {"-f", "-"},
+    {"-f", "-", "-s", "28"},
+    {"-aj", "-f", "-"},
+    {"-n2", "-f-"},
+    {"-x", "@-", "0.0.0.0/0", "::/0"},
+    {"-C", "-i", "@-", "10.0.0.0/8", "2000::/3"},
+    {"-A", "-x", "10.0.0.0/9,2001:db8::/33", "-i", "0.0.0.0/1,::/1"},
+};
+
+// The modes that make a set: nothing partial is ever written.
+bool MakesASet(const std::vector<std::string>& mode) {
+  return mode[0] == "-A" || mode[0] == "-x" || mode[0] == "-C";
+}
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -92,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t inputLines = 0;
   for (char c : input) inputLines += c == '\n';
   CheckReports(err, inputLines + 1);
-  if (mode[0] == "-A" && !output.readerLeft) {
+  if (MakesASet(mode) && !output.readerLeft) {
     if (code == 1) Check(out.empty());
     if (code == 0 && mode.size() == 1) {
       for (const std::string& line : Lines(out)) Check(line.find('/') != std::string::npos);

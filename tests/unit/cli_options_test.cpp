@@ -31,8 +31,14 @@ std::string Describe(const cli::Request& r) {
     case Form::range:
       text = "range [" + r.first + "] [" + r.last + "]";
       break;
-    case Form::aggregate:
-      text = "aggregate";
+    case Form::set:
+      text = "set";
+      for (const std::string& operand : r.operands) text += " [" + operand + "]";
+      for (const cli::ListArgument& list : r.intersections)
+        text += " " + list.option + " [" + list.text + "]";
+      for (const cli::ListArgument& list : r.exclusions)
+        text += " " + list.option + " [" + list.text + "]";
+      if (r.countAddresses) text += " count";
       break;
     case Form::list:
       text = "list";
@@ -95,12 +101,16 @@ TEST(ReadOptions, WhatEachLineAsksFor) {
       {{"--hosts", "100,50,10", "192.168.1.0/24"}, "hosts [192.168.1.0]/24 100 50 10"},
       {{"10.0.0.3-10.0.0.17"}, "range [10.0.0.3] [10.0.0.17]"},
       {{"-j", "10.0.0.3-"}, "range [10.0.0.3] [] json"},
-      {{"-A"}, "aggregate"},
-      {{"--aggr", "-f", "routes"}, "aggregate file [routes]"},
+      {{"-A"}, "set"},
+      {{"--aggr", "-f", "routes"}, "set file [routes]"},
+      // Networks as arguments; every option of a set makes the form a set's.
+      {{"-A", " 0.0.0.0/0", "::/0"}, "set [0.0.0.0/0] [::/0]"},
+      {{"-x", "10.0.0.0/8", "-C", "--intersect=@-", "1.0.0.0/8", "--excl", "@x"},
+       "set [1.0.0.0/8] --intersect [@-] -x [10.0.0.0/8] --excl [@x] count"},
       {{"-f", "-", "-a"}, "list file [-] all"},
       {{"-s", "30", "--file", "nets"}, "list split 30 file [nets]"},
       // Lists are read in the order given; an empty name is a name.
-      {{"-A", "-f", "a", "--file=b", "-f-"}, "aggregate file [a] file [b] file [-]"},
+      {{"-A", "-f", "a", "--file=b", "-f-"}, "set file [a] file [b] file [-]"},
       {{"-f", ""}, "list file []"},
       // After "--" everything is an argument.
       {{"--", "-1.2.3.4", "255.0.0.0"}, "answer [-1.2.3.4] [255.0.0.0]"},
@@ -111,8 +121,8 @@ TEST(ReadOptions, WhatEachLineAsksFor) {
 TEST(ReadOptions, ReasonOfARefusedLine) {
   CheckAll({
       {{"--bogus"}, "refused: unknown option '--bogus'"},
-      {{"-x", "1.2.3.4/8"}, "refused: unknown option '-x'"},
-      {{"-ax"}, "refused: unknown option '-x'"},
+      {{"-z", "1.2.3.4/8"}, "refused: unknown option '-z'"},
+      {{"-az"}, "refused: unknown option '-z'"},
       {{"--help=yes"}, "refused: option '--help' takes no value"},
       {{"--a"}, "refused: option '--a' is ambiguous"},
       {{"--count"}, "refused: option '--count' needs a count of networks"},
@@ -129,6 +139,11 @@ TEST(ReadOptions, ReasonOfARefusedLine) {
       {{"1.2.3.4/24/8"}, "refused: the prefix must be a whole number from 0 to 32, not '24/8'"},
       {{"-s", "x", "1.2.3.4/8"},
        "refused: the prefix must be a whole number from 0 to 32, not 'x'"},
+      {{"-s", "33", "1.2.3.4/8"},
+       "refused: the prefix must be a whole number from 0 to 32, not '33'"},
+      {{"-s", "129", "2001:db8::/32"},
+       "refused: the prefix must be a whole number from 0 to 128, not '129'"},
+      {{"2001:db8::/129"}, "refused: the prefix must be a whole number from 0 to 128, not '129'"},
       {{"-H", "100,,5", "1.2.3.4/8"},
        "refused: the host counts must be whole numbers from 1 to 4294967294, separated by "
        "commas, not '100,,5'"},
@@ -139,13 +154,15 @@ TEST(ReadOptions, ReasonOfARefusedLine) {
       {{"1.2.3.4"}, "refused: a mask is needed after the address '1.2.3.4'"},
       {{"1.2.3.4/24", "255.0.0.0"}, "refused: unexpected argument '255.0.0.0'"},
       {{"1.2.3.4", "255.0.0.0", "x"}, "refused: unexpected argument 'x'"},
-      {{"-A", "10.0.0.0/8"}, "refused: unexpected argument '10.0.0.0/8'"},
+      {{"-f", "x", "10.0.0.0/8"}, "refused: unexpected argument '10.0.0.0/8'"},
       // Options that mean nothing together, named as they were written.
       {{"-s", "26", "--hosts=5", "1.2.3.4/24"},
        "refused: options '-s' and '--hosts' do not go together"},
       {{"-A", "-s24"}, "refused: options '-s' and '-A' do not go together"},
       {{"-n3", "-f", "x", "-H", "1"}, "refused: options '-H' and '-n' do not go together"},
-      {{"-a", "-s", "30", "1.2.3.4/24"}, "refused: options '-a' and '-s' do not go together"},
+      {{"-a", "-s", "30", "1.2.3.4/24"}, "refused: options '-s' and '-a' do not go together"},
+      {{"-C", "-n", "2"}, "refused: options '-C' and '-n' do not go together"},
+      {{"-s", "24", "-i", "x"}, "refused: options '-s' and '-i' do not go together"},
       {{"--count", "2", "10.0.0.1-10.0.0.9"}, "refused: option '--count' does not go with a range"},
       // An option that takes one value may be given once.
       {{"-n", "2", "-n", "5", "1.2.3.4/8"}, "refused: option '-n' is given twice"},
