@@ -1,8 +1,13 @@
 // The block of a network in either registry: one network inside each entry,
-// networks that straddle blocks, and the spaces outside every block.
+// networks that straddle blocks, and the spaces outside every block; and the
+// man page's table of blocks held to the program.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "calc/address6_text.h"
 #include "calc/address_blocks.h"
@@ -107,6 +112,45 @@ const BlockCase blockCases[] = {
 
 TEST(AddressBlocks, KeyOfEachNetwork) {
   for (const BlockCase& c : blockCases) EXPECT_EQ(KeyOf(c.network), c.key) << c.network;
+}
+
+// Every network the man page's table names has the key it gives, and every
+// key of the program is in the table.
+TEST(AddressBlocks, TheManPageTableIsTheProgramsTable) {
+  std::ifstream in(NETSTEP_SOURCE_DIR "/doc/netstep.1");
+  std::string line;
+  while (std::getline(in, line) && line != ".SS Address blocks") {
+  }
+  while (std::getline(in, line) && line != ".nf") {
+  }
+  std::vector<std::string> networks;
+  std::set<std::string> keys;
+  int checked = 0;
+  while (std::getline(in, line) && line != ".fi") {
+    std::istringstream words(line);
+    std::vector<std::string> tokens;
+    for (std::string word; words >> word;) tokens.push_back(word);
+    if (tokens.empty() || tokens[0][0] == '.' || line.find("other") != std::string::npos ||
+        line.find("outside") != std::string::npos)
+      continue;
+    for (std::string token : tokens) {
+      if (token.back() == ',') token.pop_back();
+      if (token.find('/') != std::string::npos) networks.push_back(token);
+    }
+    if (tokens.back().back() == ',') continue;  // the networks go on in the next line
+    keys.insert(tokens.back());
+    for (const std::string& network : networks) {
+      EXPECT_EQ(KeyOf(network), tokens.back()) << network;
+      ++checked;
+    }
+    networks.clear();
+  }
+  EXPECT_GT(checked, 40);
+  for (int block = 0; block <= int(calc::AddressBlock::uniqueLocal); ++block) {
+    const std::string key = calc::BlockKey(calc::AddressBlock(block));
+    if (key == "global" || key == "reserved" || key == "several") continue;
+    EXPECT_EQ(keys.count(key), 1u) << key << " is not in the man page";
+  }
 }
 
 }  // namespace
