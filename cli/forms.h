@@ -1,8 +1,8 @@
 // The forms the command-line program answers in, one file each. A form
 // takes the request and the writer of standard output, writes its answer,
-// and returns the exit code: 0, or 1 when a line of a list was bad. A form
-// that cannot answer at all ends the program itself, with its reason
-// (reports.h).
+// and returns the exit code: 0, or 1 when a line of a list was bad (the grep
+// mode's are grep's). A form that cannot answer at all ends the program
+// itself, with its reason (reports.h).
 #pragma once
 
 #include <cstdint>
@@ -18,5 +18,6 @@ uint16_t HostsForm(const Request& request, Writer& writer);   // hosts_form.cpp
 uint16_t RangeForm(const Request& request, Writer& writer);   // range_form.cpp
 uint16_t SetForm(const Request& request, Writer& writer);     // set_form.cpp
 uint16_t ListForm(const Request& request, Writer& writer);    // list_form.cpp
+uint16_t GrepForm(const Request& request, Writer& writer);    // grep_form.cpp
 
 }  // namespace cli

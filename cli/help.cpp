@@ -20,6 +20,7 @@ constexpr std::string_view usage[] = {
     "       netstep [-j] [-C] -A [NETWORK]... [-f FILE]... [-i LIST]... [-x LIST]...",
     "       netstep [-a] [-j] [-n N] -f FILE [-f FILE]...",
     "       netstep [-j] -s PREFIX -f FILE [-f FILE]...",
+    "       netstep [-c] [-q] [-v] -g LIST [FILE]...",
     "Without arguments netstep is the interactive calculator. With an address",
     "and a mask it writes the network address, the first and the last host and",
     "the broadcast address of the network the address belongs to, and exits.",
@@ -50,6 +51,11 @@ constexpr OptionText options[] = {
     {"  -C, --count-addresses", {"the number of distinct addresses of the result"}},
     {"  -f, --file FILE",
      {"answer each network in FILE, one per line (- is", "standard input); may be given again"}},
+    {"  -g, --grep LIST",
+     {"the lines of the FILEs (or standard input) that hold", "an address inside LIST"}},
+    {"  -v, --invert-match", {"-g: the lines with addresses, none inside LIST"}},
+    {"  -c, --count-lines", {"-g: the number of lines instead"}},
+    {"  -q, --quiet", {"-g: nothing written; the exit status tells"}},
     {"  -a, --all", {"the answer in full: mask, hosts, address block..."}},
     {"  -j, --json", {"JSON instead of text"}},
 };
@@ -57,7 +63,7 @@ constexpr OptionText options[] = {
 constexpr std::string_view after[] = {
     "  -V, --version       the version",
     "Exit status: 0 answered, 1 bad address, mask or list line, 2 bad command",
-    "line.",
+    "line. With -g as grep's: 0 a line selected, 1 none, 2 trouble.",
 };
 
 // An option too long for its column stands on a line of its own.

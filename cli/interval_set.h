@@ -148,6 +148,18 @@ void Subtract(const Intervals<Address>& a, const Intervals<Address>& b, Take tak
   }
 }
 
+// Whether the set holds `address`: a binary search of its intervals.
+template <class Address>
+bool Holds(const Intervals<Address>& set, Address address) {
+  // The first interval that starts beyond the address; the one before it is
+  // the only one that may hold it.
+  const auto after = std::upper_bound(set.begin(), set.end(), address,
+                                      [](const Address& value, const Interval<Address>& interval) {
+                                        return value < interval.first;
+                                      });
+  return after != set.begin() && address <= (after - 1)->last;
+}
+
 // The number of addresses a set holds, exactly: 2^128 shown by `full`.
 struct AddressCount {
   calc::Address6 value;

@@ -33,6 +33,8 @@ uint16_t Dispatch(const Request& request, Writer& writer) {
       return RangeForm(request, writer);
     case Form::set:
       return SetForm(request, writer);
+    case Form::grep:
+      return GrepForm(request, writer);
     case Form::list:
       return ListForm(request, writer);
   }

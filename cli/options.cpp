@@ -28,10 +28,15 @@ enum Given : uint32_t {
   givenExclude = 64,
   givenIntersect = 128,
   givenCountAddresses = 256,
+  givenGrep = 512,
+  givenInvertMatch = 1024,
+  givenCountLines = 2048,
+  givenQuiet = 4096,
+  givenJson = 8192,
 };
-constexpr int givenKinds = 9;
+constexpr int givenKinds = 14;
 
-constexpr char shortOptions[] = "-:hVn:s:H:Af:ajx:i:C";
+constexpr char shortOptions[] = "-:hVn:s:H:Af:ajx:i:Cg:vcq";
 const option longOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -45,6 +50,10 @@ const option longOptions[] = {
     {"exclude", required_argument, nullptr, 'x'},
     {"intersect", required_argument, nullptr, 'i'},
     {"count-addresses", no_argument, nullptr, 'C'},
+    {"grep", required_argument, nullptr, 'g'},
+    {"invert-match", no_argument, nullptr, 'v'},
+    {"count-lines", no_argument, nullptr, 'c'},
+    {"quiet", no_argument, nullptr, 'q'},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -53,16 +62,21 @@ const option longOptions[] = {
 constexpr uint32_t setOptions =
     givenAggregate | givenExclude | givenIntersect | givenCountAddresses;
 
+// The grep mode's options; the others need -g.
+constexpr uint32_t grepOptions = givenGrep | givenInvertMatch | givenCountLines | givenQuiet;
+
 // Groups of options that mean nothing together: any option of the first
 // with any of the second.
 constexpr uint32_t conflicts[][2] = {
+    {grepOptions,
+     givenCount | givenSplit | givenHosts | givenFile | givenAll | setOptions | givenJson},
     {givenSplit, givenHosts | givenCount | givenAll | setOptions},
     {givenHosts, givenCount | givenFile | givenAll | setOptions},
     {setOptions, givenCount | givenAll},
 };
 
 // Options that take one value and may be given once.
-constexpr uint32_t givenOnce = givenCount | givenSplit | givenHosts;
+constexpr uint32_t givenOnce = givenCount | givenSplit | givenHosts | givenGrep;
 
 // What the reading has found so far.
 struct Reading {
@@ -182,6 +196,7 @@ std::string NeedsValue(const std::string& spelling, int shortOption) {
       return "option " + QuotedWhole(spelling) + " needs host counts";
     case 'x':
     case 'i':
+    case 'g':
       return "option " + QuotedWhole(spelling) + " needs a list of networks";
     default:
       return "option " + QuotedWhole(spelling) + " needs a file name";
@@ -238,6 +253,18 @@ bool TakeOption(Reading& reading, int option, const std::string& spelling, const
     case 'C':
       request.countAddresses = true;
       return Note(reading, givenCountAddresses, spelling);
+    case 'g':
+      request.grep = {spelling, value};
+      return Note(reading, givenGrep, spelling);
+    case 'v':
+      request.invertMatch = true;
+      return Note(reading, givenInvertMatch, spelling);
+    case 'c':
+      request.countLines = true;
+      return Note(reading, givenCountLines, spelling);
+    case 'q':
+      request.quiet = true;
+      return Note(reading, givenQuiet, spelling);
     case 'f':
       request.files.push_back(value);
       return Note(reading, givenFile, spelling);
@@ -246,7 +273,7 @@ bool TakeOption(Reading& reading, int option, const std::string& spelling, const
       return Note(reading, givenAll, spelling);
     default:  // 'j'
       request.json = true;
-      return true;
+      return Note(reading, givenJson, spelling);
   }
 }
 
@@ -302,6 +329,16 @@ Request Resolve(Reading& reading) {
     }
   }
   Request request = reading.request;
+  if (reading.given & grepOptions) {
+    if (!(reading.given & givenGrep)) {
+      return Refuse("option " +
+                    QuotedWhole(reading.spelling[std::countr_zero(reading.given & grepOptions)]) +
+                    " goes with '-g'");
+    }
+    request.form = Form::grep;
+    request.operands = reading.positional;  // the files
+    return request;
+  }
   if (reading.given & setOptions) {
     request.form = Form::set;
     for (const std::string& operand : reading.positional)

@@ -76,9 +76,13 @@ void ReportLine(const ListReader& reader, std::string_view reason) {
             std::string(reason));
 }
 
-void RefuseList(const ListReader& reader) {
+void ReportUnreadable(const ListReader& reader) {
   ErrorLine("netstep: cannot read '" + reader.name +
             "': " + ReadFailure(reader.failure, reader.name == "-"));
+}
+
+void RefuseList(const ListReader& reader) {
+  ReportUnreadable(reader);
   runtime::StopProgram(exitInputError);
 }
 

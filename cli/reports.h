@@ -34,6 +34,9 @@ void ReportLine(const ListReader& reader, std::string_view reason);
 // "netstep: cannot read 'FILE': REASON"; exit code 1.
 [[noreturn]] void RefuseList(const ListReader& reader);
 
+// The same, and the program goes on.
+void ReportUnreadable(const ListReader& reader);
+
 // Why a file could not be read, in words, from the platform's error.
 std::string ReadFailure(uint32_t error, bool standardInput);
 

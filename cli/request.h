@@ -18,6 +18,7 @@ enum class Form : uint8_t {
   range,       // FIRST-LAST as the fewest networks
   set,         // the union of networks, intersected and less exclusions, as the fewest
                // networks or its count of addresses (-A, -i, -x, -C)
+  grep,        // the lines of files that hold addresses of a set (-g)
   list,        // each line of a list answered in its own form
   usageError,  // `reason` says why
 };
@@ -53,10 +54,14 @@ struct Request {
   std::string splitText;                    // --split's prefix as written
   std::vector<uint64_t> hosts;              // --hosts, in the order given
   std::vector<std::string> files;           // --file, in the order given; "-" is standard input
-  std::vector<std::string> operands;        // set: networks given as arguments
+  std::vector<std::string> operands;        // set: networks as arguments; grep: files
   std::vector<ListArgument> intersections;  // --intersect, in the order given
   std::vector<ListArgument> exclusions;     // --exclude, in the order given
   bool countAddresses = false;              // --count-addresses
+  ListArgument grep;                        // --grep's LIST
+  bool invertMatch = false;                 // --invert-match
+  bool countLines = false;                  // --count-lines
+  bool quiet = false;                       // --quiet
   bool all = false;                         // --all
   bool json = false;                        // --json
 };

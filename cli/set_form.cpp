@@ -8,51 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "calc/network_blocks.h"
-#include "cli/families.h"
+#include "cli/family_sets.h"
 #include "cli/forms.h"
 #include "cli/interval_set.h"
 #include "cli/list_argument.h"
 #include "cli/listing.h"
 #include "cli/lists.h"
 #include "cli/reports.h"
+#include "cli/text_put.h"
 
 namespace cli {
 
 namespace {
 
 using calc::Address6;
-
-struct Gatherings {
-  Gathering<uint32_t> v4;
-  Gathering<Address6> v6;
-};
-
-struct Sets {
-  Intervals<uint32_t> v4;
-  Intervals<Address6> v6;
-};
-
-// A network or a range of either family, gathered; always taken.
-std::string Take(Gatherings& gatherings, const ListEntry& entry) {
-  Address6 first = entry.first, last = entry.last;
-  if (entry.kind == EntryKind::network) {
-    const int hostBits = PrefixMaximumOf(entry.version) - entry.prefix;
-    const Address6 host = hostBits == 0 ? Address6{} : ~Address6{} >> (128 - hostBits);
-    first = entry.address & ~host;
-    last = first | host;
-  }
-  if (entry.version == 6) {
-    Gather(gatherings.v6, first, last);
-  } else {
-    Gather(gatherings.v4, Narrow<uint32_t>(first), Narrow<uint32_t>(last));
-  }
-  return "";
-}
-
-Sets Merged(Gatherings& gatherings) {
-  return {MergeGathered(gatherings.v4), MergeGathered(gatherings.v6)};
-}
 
 // The union the request names; false when anything in it was bad.
 bool GatherUnion(const Request& request, Gatherings& gatherings) {
@@ -64,12 +33,12 @@ bool GatherUnion(const Request& request, Gatherings& gatherings) {
                                                  : "no network in " + Quoted(operand));
       allGood = false;
     } else {
-      Take(gatherings, entry);
+      TakeEntry(gatherings, entry);
     }
   }
   if (!request.operands.empty() && request.files.empty()) return allGood;
   return ReadLists(request.files,
-                   [&](const ListEntry& entry) { return Take(gatherings, entry); }) &&
+                   [&](const ListEntry& entry) { return TakeEntry(gatherings, entry); }) &&
          allGood;
 }
 
@@ -78,9 +47,9 @@ bool ReadSets(const std::vector<ListArgument>& lists, std::vector<Sets>& sets) {
   bool allGood = true;
   for (const ListArgument& list : lists) {
     Gatherings gatherings;
-    allGood =
-        ReadListArgument(list, [&](const ListEntry& entry) { return Take(gatherings, entry); }) &&
-        allGood;
+    allGood = ReadListArgument(
+                  list, [&](const ListEntry& entry) { return TakeEntry(gatherings, entry); }) &&
+              allGood;
     sets.push_back(Merged(gatherings));
   }
   return allGood;

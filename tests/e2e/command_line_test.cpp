@@ -115,7 +115,7 @@ TEST_P(CommandLineTest, EveryCaseOfTheCaseFiles) {
       arguments.push_back(cases::WithInputName(argument, inputName));
     const Outcome outcome = RunOnce(arguments, options);
     EXPECT_EQ(outcome.status, ExitStatus::Code(c.code));
-    EXPECT_EQ(outcome.out, Lines(c.out));
+    EXPECT_EQ(outcome.out, c.outAsInput ? cases::Ended(c.out, "\n") : Lines(c.out));
     std::vector<std::string> err;
     for (const std::string& line : c.err) err.push_back(cases::WithInputName(line, inputName));
     EXPECT_EQ(outcome.err, Lines(err));

@@ -82,6 +82,9 @@ void ReadFile(const std::filesystem::path& path, std::vector<CliCase>& all) {
       case '?':
         current->code = std::atoi(line.c_str() + 1);
         break;
+      case '%':
+        current->outAsInput = true;
+        break;
       default:
         throw std::runtime_error(where + ": a line without its mark");
     }

@@ -9,6 +9,8 @@
 //   >                                    an empty one
 //   ! netstep: -:1: not an address       a line of standard error
 //   ? 1                                  the exit code (0 when there is none)
+//   %                                    standard output's lines end with LF
+//                                        on every platform: the input's own
 //
 // Lines end as the platform ends text, so they are written without an end.
 // In every line "\t", "\r" and "\\" stand for a tab, a CR and a backslash.
@@ -27,6 +29,7 @@ struct CliCase {
   std::string input;                   // the "<" lines, each ended with LF
   bool inputAsFile = false;            // the arguments name the input as $IN
   std::vector<std::string> out;        // the ">" lines, without their ends
+  bool outAsInput = false;             // "%": they end with LF, as the input's did
   std::vector<std::string> err;        // the "!" lines
   int code = 0;
 };
