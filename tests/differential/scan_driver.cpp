@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -53,8 +54,15 @@ bool ReadNetwork(std::string line, Network& network) {
   } else {
     return false;
   }
-  const int prefix = slash == std::string::npos ? bits : std::stoi(line.substr(slash + 1));
-  if (prefix < 0 || prefix > bits) return false;
+  int prefix = bits;
+  if (slash != std::string::npos) {
+    const std::string digits = line.substr(slash + 1);
+    if (digits.empty() || digits.size() > 3 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    prefix = std::atoi(digits.c_str());
+  }
+  if (prefix > bits) return false;
   network.mask = Mask(bits, prefix);
   network.first = network.first & network.mask;
   return true;
