@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""The line scanner against grepcidr: the lines a grep built on it
-(scan_driver) selects from a log equal, byte for byte, the lines grepcidr
-prints, plain and with -v, for networks of IPv4 alone, IPv6 alone and both
-(the scan looks for the families the networks hold). The log: seeded lines
-of access and system logs of both families, lines of address-like tokens
-and noise, and awkward lines by hand; CR LF ends, and a last line without
-an end. No NUL: grepcidr reads a line only up to one.
+"""netstep's grep mode against grepcidr: the lines `netstep -g @NETWORKS`
+selects from a log equal, byte for byte, the lines grepcidr prints, plain
+and with -v, and so do the counts of -c and the exit statuses, for networks
+of IPv4 alone, IPv6 alone and both (the scan looks for the families the
+networks hold). The log: seeded lines of access and system logs of both
+families, lines of address-like tokens and noise, and awkward lines by hand;
+CR LF ends, and a last line without an end. No NUL: grepcidr reads a line
+only up to one.
 
-    grep_scan_test.py SCAN_DRIVER [SEED]     exits 77 without grepcidr
+    grep_scan_test.py NETSTEP [SEED]     exits 77 without grepcidr
 """
 import os
 import random
@@ -17,7 +18,7 @@ import sys
 import tempfile
 import unittest
 
-DRIVER = None
+NETSTEP = None
 SEED = 20240611
 
 AWKWARD = [
@@ -98,7 +99,8 @@ def networks(rng, four, six):
 
 
 def run(command, data):
-    return subprocess.run(command, input=data, capture_output=True).stdout
+    done = subprocess.run(command, input=data, capture_output=True)
+    return done.returncode, done.stdout
 
 
 class GrepScan(unittest.TestCase):
@@ -121,19 +123,21 @@ class GrepScan(unittest.TestCase):
             listed = os.path.join(folder, "networks")
             with open(listed, "w") as f:
                 f.write("# networks\n" + "".join(n + "\n" for n in chosen))
-            for invert in ([], ["-v"]):
-                ours = run([DRIVER] + invert + [listed], self.log)
-                theirs = run(["grepcidr"] + invert + ["-f", listed], self.log)
+            for mode in ([], ["-v"], ["-c"]):
+                code, ours = run([NETSTEP] + mode + ["-g", "@" + listed], self.log)
+                theirs_code, theirs = run(["grepcidr"] + mode + ["-f", listed], self.log)
                 if ours != theirs:
-                    self.fail(self.difference(ours, theirs, chosen, invert))
-                self.assertGreater(ours.count(b"\n"), 10, chosen)
+                    self.fail(self.difference(ours, theirs, chosen, mode))
+                self.assertEqual(code, theirs_code, (chosen, mode))
+                if mode != ["-c"]:
+                    self.assertGreater(ours.count(b"\n"), 10, chosen)
 
     def difference(self, ours, theirs, chosen, invert):
         a, b = ours.split(b"\n"), theirs.split(b"\n")
         at = next(i for i in range(min(len(a), len(b)) + 1) if i >= len(a) or i >= len(b)
                   or a[i] != b[i])
         pick = lambda s, i: s[i] if i < len(s) else b"(none)"
-        return ("networks %s %s: from line %d of the output on, scan_driver printed %r, "
+        return ("networks %s %s: from line %d of the output on, netstep printed %r, "
                 "grepcidr %r" % (chosen, " ".join(invert), at + 1, pick(a, at), pick(b, at)))
 
     def test_four(self):
@@ -150,7 +154,7 @@ if __name__ == "__main__":
     if shutil.which("grepcidr") is None:
         print("grepcidr is not installed (apt-get install grepcidr): skipped")
         sys.exit(77)
-    DRIVER = sys.argv[1]
+    NETSTEP = sys.argv[1]
     if len(sys.argv) > 2:
         SEED = int(sys.argv[2])
     unittest.main(argv=sys.argv[:1], verbosity=1)
