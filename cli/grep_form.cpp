@@ -31,15 +31,15 @@ constexpr int32_t blockSize = 256 * 1024;
 struct Grep {
   const Request* request;
   Writer* writer;
-  Sets set;
+  IndexedSet4 v4;                // LIST's IPv4 addresses
+  Intervals<calc::Address6> v6;  // and its IPv6 ones
   ScanFamilies families;
   uint64_t selected;  // lines selected so far, over all files
 };
 
 bool Selects(const Grep& grep, std::string_view line) {
   const LineVerdict verdict = JudgeLine(line, grep.families, [&](const FoundAddress& found) {
-    return found.version == 4 ? Holds(grep.set.v4, found.address4)
-                              : Holds(grep.set.v6, found.address6);
+    return found.version == 4 ? Holds(grep.v4, found.address4) : Holds(grep.v6, found.address6);
   });
   return verdict == (grep.request->invertMatch ? LineVerdict::noneInSet : LineVerdict::someInSet);
 }
@@ -97,10 +97,11 @@ uint16_t GrepForm(const Request& request, Writer& writer) {
   if (!ReadListArgument(request.grep,
                         [&](const ListEntry& entry) { return TakeEntry(gatherings, entry); }))
     return exitTrouble;
-  Grep grep = {&request, &writer, Merged(gatherings), ScanFamilies::both, 0};
-  grep.families = grep.set.v6.empty()   ? ScanFamilies::four
-                  : grep.set.v4.empty() ? ScanFamilies::six
-                                        : ScanFamilies::both;
+  Sets set = Merged(gatherings);
+  const ScanFamilies families = set.v6.empty()   ? ScanFamilies::four
+                                : set.v4.empty() ? ScanFamilies::six
+                                                 : ScanFamilies::both;
+  Grep grep = {&request, &writer, Indexed(std::move(set.v4)), std::move(set.v6), families, 0};
   bool trouble = false;
   const std::vector<std::string> standardInput = {"-"};
   for (const std::string& name : request.operands.empty() ? standardInput : request.operands) {

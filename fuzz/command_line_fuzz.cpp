@@ -29,6 +29,8 @@ const std::vector<std::string> listModes[] = {
     {"-x", "@-", "0.0.0.0/0", "::/0"},
     {"-C", "-i", "@-", "10.0.0.0/8", "2000::/3"},
     {"-A", "-x", "10.0.0.0/9,2001:db8::/33", "-i", "0.0.0.0/1,::/1"},
+    {"-g", "10.0.0.0/8,2001:db8::/32,0.0.0.0/2"},
+    {"-vg", "::/1,128.0.0.0/1"},
 };
 
 // The modes that make a set: nothing partial is ever written.
@@ -38,6 +40,18 @@ bool MakesASet(const std::vector<std::string>& mode) {
 
 void Check(bool condition) {
   if (!condition) std::abort();
+}
+
+// The grep mode's: grep's exit status, and a line written exactly when one
+// was selected, each of them a line of the input.
+void CheckGrep(uint32_t code, const std::string& out, const std::string& input) {
+  Check(code == 0 || code == 1);
+  Check((code == 0) == !out.empty());
+  for (size_t at = 0, end; at < out.size(); at = end + 1) {
+    end = out.find('\n', at);
+    if (end == std::string::npos) end = out.size() - 1;
+    Check(input.find(out.substr(at, end - at + 1)) != std::string::npos);
+  }
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -102,6 +116,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const fake::HandleScript& output = fake::state.handles[fake::outputHandle];
   const std::string& out = output.written;
   const std::string& err = fake::state.handles[fake::errorHandle].written;
+  if (mode[0] == "-g" || mode[0] == "-vg") {
+    if (!output.readerLeft) CheckGrep(code, out, input);
+    return 0;
+  }
   Check(code == 0 || code == 1);
   Check((code == 1) == !err.empty() || output.readerLeft);
   size_t inputLines = 0;
