@@ -1,15 +1,17 @@
 // Sets of addresses as sorted, merged intervals, one set per family: ranges
 // gathered in any order, then sorted and merged once into disjoint intervals
 // that neither overlap nor touch, in address order; then intersected,
-// subtracted and counted by walking two sets side by side. IPv4 ranges are
-// gathered packed into 64 bits, which sort fastest; IPv6 ranges are 256 bits,
-// so those of whole /64s or larger blocks, which routing tables are made of,
-// are gathered by their upper halves alone.
+// subtracted and counted by walking two sets side by side. Ranges are
+// gathered in chunks, so that none is copied as more come; IPv4 ranges are
+// sorted by buckets of their first 16 bits; IPv6 ranges are 256 bits, so
+// those of whole /64s or larger blocks, which routing tables are made of, are
+// gathered by their upper halves alone.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <utility>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "calc/address6.h"
@@ -27,29 +29,70 @@ struct Interval {
 template <class Address>
 using Intervals = std::vector<Interval<Address>>;
 
+// Items gathered in chunks of a fixed size: none is moved while more come,
+// and no memory is taken twice over, as a growing vector takes it.
+template <class Item>
+struct Chunks {
+  static constexpr size_t chunkSize = size_t(1) << 14;
+  std::vector<std::unique_ptr<Item[]>> chunks;
+  size_t count = 0;
+};
+
+template <class Item>
+void Append(Chunks<Item>& chunks, const Item& item) {
+  if (chunks.count % Chunks<Item>::chunkSize == 0)
+    chunks.chunks.push_back(std::make_unique_for_overwrite<Item[]>(Chunks<Item>::chunkSize));
+  chunks.chunks.back()[chunks.count % Chunks<Item>::chunkSize] = item;
+  ++chunks.count;
+}
+
+// The items in one array, the chunks given up one by one as they are
+// copied: the memory held stays about that of the items.
+template <class Item>
+std::vector<Item> Contiguous(Chunks<Item>& chunks) {
+  std::vector<Item> items;
+  items.reserve(chunks.count);
+  for (size_t i = 0; i < chunks.chunks.size(); ++i) {
+    const size_t left = chunks.count - items.size();
+    const Item* chunk = chunks.chunks[i].get();
+    items.insert(items.end(), chunk, chunk + std::min(left, Chunks<Item>::chunkSize));
+    chunks.chunks[i].reset();
+  }
+  chunks = {};
+  return items;
+}
+
 // Ranges of one family gathered in any order.
 template <class Address>
 struct Gathering;
 
 template <>
 struct Gathering<uint32_t> {
-  std::vector<uint64_t> packed;  // first * 2^32 + last: sorts by first
+  Chunks<Interval<uint32_t>> ranges;
+};
+
+// A range of IPv6 from an address ending in 64 zero bits to one ending in 64
+// one bits, by the upper halves of its ends (a /64 is {h, h}).
+struct WideRange {
+  uint64_t first;
+  uint64_t last;
 };
 
 template <>
 struct Gathering<calc::Address6> {
-  // Ranges from an address ending in 64 zero bits to one ending in 64 one
-  // bits, by their upper halves (a /64 is {h, h}); every other range whole.
-  std::vector<std::pair<uint64_t, uint64_t>> wide;
-  Intervals<calc::Address6> narrow;
+  Chunks<WideRange> wide;            // the ranges of whole /64s and larger blocks
+  Intervals<calc::Address6> narrow;  // every other range
 };
 
 void Gather(Gathering<uint32_t>& gathering, uint32_t first, uint32_t last);
 void Gather(Gathering<calc::Address6>& gathering, calc::Address6 first, calc::Address6 last);
 
-// Sorts what was gathered.
-void Sort(Gathering<uint32_t>& gathering);
-void Sort(Gathering<calc::Address6>& gathering);
+// The gathered ranges in one array, sorted by their first addresses (in an
+// order of their last addresses no one may count on); the gathering is used
+// up.
+Intervals<uint32_t> SortedRanges(Gathering<uint32_t>& gathering);
+std::vector<WideRange> SortedWideRanges(Gathering<calc::Address6>& gathering);
+void SortNarrowRanges(Gathering<calc::Address6>& gathering);
 
 // Builds the union of intervals offered in order of their first addresses,
 // handing each on as soon as it is complete: one that overlaps or touches the
@@ -75,27 +118,28 @@ struct UnionBuilder {
   }
 };
 
-// The union of what was gathered, which is used up: each interval handed to
-// `take(first, last)` in address order as soon as it is complete.
-template <class Take>
-void Merge(Gathering<uint32_t>& gathering, Take take) {
-  Sort(gathering);
-  UnionBuilder<uint32_t, Take> builder{take};
-  for (uint64_t range : gathering.packed) builder.Offer(uint32_t(range >> 32), uint32_t(range));
+// The union of sorted ranges, in place: the set they make, in the front of
+// the same array.
+template <class Range, class Address>
+void MergeInPlace(std::vector<Range>& ranges) {
+  size_t merged = 0;
+  const auto keep = [&](Address first, Address last) { ranges[merged++] = Range{first, last}; };
+  UnionBuilder<Address, decltype(keep)> builder{keep};
+  for (size_t i = 0; i < ranges.size(); ++i) builder.Offer(ranges[i].first, ranges[i].last);
   builder.Finish();
-  gathering = {};
+  ranges.resize(merged);
 }
 
+// The union of the wide and the narrow ranges, both sorted and merged: each
+// interval handed to `take(first, last)` in address order.
 template <class Take>
-void Merge(Gathering<calc::Address6>& gathering, Take take) {
-  Sort(gathering);
-  UnionBuilder<calc::Address6, Take> builder{take};
-  const auto& wide = gathering.wide;
-  const auto& narrow = gathering.narrow;
+void MergeBoth(const std::vector<WideRange>& wide, const Intervals<calc::Address6>& narrow,
+               Take&& take) {
+  UnionBuilder<calc::Address6, std::remove_reference_t<Take>> builder{take};
   size_t w = 0, n = 0;
   while (w < wide.size() || n < narrow.size()) {
     if (n == narrow.size() || (w < wide.size() && wide[w].first <= narrow[n].first.high)) {
-      builder.Offer({wide[w].first, 0}, {wide[w].second, ~uint64_t(0)});
+      builder.Offer({wide[w].first, 0}, {wide[w].last, ~uint64_t(0)});
       ++w;
     } else {
       builder.Offer(narrow[n].first, narrow[n].last);
@@ -103,22 +147,35 @@ void Merge(Gathering<calc::Address6>& gathering, Take take) {
     }
   }
   builder.Finish();
+}
+
+// The union of what was gathered, which is used up: each interval handed to
+// `take(first, last)` in address order as soon as it is complete.
+template <class Take>
+void Merge(Gathering<uint32_t>& gathering, Take&& take) {
+  const Intervals<uint32_t> ranges = SortedRanges(gathering);
+  UnionBuilder<uint32_t, std::remove_reference_t<Take>> builder{take};
+  for (const Interval<uint32_t>& range : ranges) builder.Offer(range.first, range.last);
+  builder.Finish();
+}
+
+template <class Take>
+void Merge(Gathering<calc::Address6>& gathering, Take&& take) {
+  std::vector<WideRange> wide = SortedWideRanges(gathering);
+  MergeInPlace<WideRange, uint64_t>(wide);
+  SortNarrowRanges(gathering);
+  MergeBoth(wide, gathering.narrow, take);
   gathering = {};
 }
 
-// The union of what was gathered, as a set.
-template <class Address>
-Intervals<Address> MergeGathered(Gathering<Address>& gathering) {
-  Intervals<Address> set;
-  Merge(gathering, [&](Address first, Address last) { set.push_back({first, last}); });
-  set.shrink_to_fit();
-  return set;
-}
+// The union of what was gathered, as a set; the gathering is used up.
+Intervals<uint32_t> MergeGathered(Gathering<uint32_t>& gathering);
+Intervals<calc::Address6> MergeGathered(Gathering<calc::Address6>& gathering);
 
 // The addresses both sets hold, and those of `a` that `b` does not, each
 // interval handed to `take(first, last)` in address order.
 template <class Address, class Take>
-void Intersect(const Intervals<Address>& a, const Intervals<Address>& b, Take take) {
+void Intersect(const Intervals<Address>& a, const Intervals<Address>& b, Take&& take) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
     const Address first = std::max(a[i].first, b[j].first);
@@ -133,7 +190,7 @@ void Intersect(const Intervals<Address>& a, const Intervals<Address>& b, Take ta
 }
 
 template <class Address, class Take>
-void Subtract(const Intervals<Address>& a, const Intervals<Address>& b, Take take) {
+void Subtract(const Intervals<Address>& a, const Intervals<Address>& b, Take&& take) {
   size_t j = 0;
   for (const Interval<Address>& interval : a) {
     Address first = interval.first;

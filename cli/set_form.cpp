@@ -55,48 +55,89 @@ bool ReadSets(const std::vector<ListArgument>& lists, std::vector<Sets>& sets) {
   return allGood;
 }
 
-template <class Address, class Operation>
-Intervals<Address> Applied(const Intervals<Address>& a, const Intervals<Address>& b,
-                           Operation operation) {
-  Intervals<Address> result;
-  operation(a, b, [&](Address first, Address last) { result.push_back({first, last}); });
-  return result;
+template <class Address>
+const Intervals<Address>& Of(const Sets& sets);
+
+template <>
+const Intervals<uint32_t>& Of(const Sets& sets) {
+  return sets.v4;
 }
 
-void Intersect(Sets& set, const Sets& with) {
-  set.v4 = Applied(set.v4, with.v4, [](auto& a, auto& b, auto take) { Intersect(a, b, take); });
-  set.v6 = Applied(set.v6, with.v6, [](auto& a, auto& b, auto take) { Intersect(a, b, take); });
+template <>
+const Intervals<Address6>& Of(const Sets& sets) {
+  return sets.v6;
 }
 
-void Exclude(Sets& set, const Sets& without) {
-  set.v4 = Applied(set.v4, without.v4, [](auto& a, auto& b, auto take) { Subtract(a, b, take); });
-  set.v6 = Applied(set.v6, without.v6, [](auto& a, auto& b, auto take) { Subtract(a, b, take); });
+// One -i or -x, in the order they are made.
+struct Operation {
+  bool exclude;  // -x; else -i
+  const Sets* with;
+};
+
+template <class Address, class Take>
+void Apply(const Operation& operation, const Intervals<Address>& set, Take&& take) {
+  if (operation.exclude) {
+    Subtract(set, Of<Address>(*operation.with), take);
+  } else {
+    Intersect(set, Of<Address>(*operation.with), take);
+  }
 }
 
-void ListSet(const Sets& set, Writer& writer, bool json) {
-  Listing listing;
-  BeginListing(listing, writer, json);
-  for (const Interval<uint32_t>& interval : set.v4)
-    ListRange(listing, interval.first, interval.last);
-  for (const Interval<Address6>& interval : set.v6)
-    ListRange(listing, interval.first, interval.last);
-  EndListing(listing);
+// Where the result's intervals go as they are made: into the listing, or
+// into the count of each family.
+struct Sink {
+  Listing* listing;  // null when counting
+  uint64_t count4 = 0;
+  AddressCount count6 = {{}, false};
+  bool any4 = false;  // the result holds IPv4 addresses
+  bool any6 = false;
+
+  void operator()(uint32_t first, uint32_t last) {
+    any4 = true;
+    if (listing != nullptr) return ListRange(*listing, first, last);
+    count4 += uint64_t(last) - first + 1;
+  }
+
+  void operator()(Address6 first, Address6 last) {
+    any6 = true;
+    if (listing != nullptr) return ListRange(*listing, first, last);
+    const Address6 less = last - first;  // the size less one
+    count6.full = count6.full || less == ~Address6{};
+    count6.value = count6.value + less + 1;
+  }
+};
+
+// One family's result, made and handed to the sink: the union, then each
+// operation but the last into a set of its own, the last streaming. Only
+// sets the next step needs are ever held.
+template <class Address>
+void Produce(Gathering<Address>& gathering, const std::vector<Operation>& operations, Sink& sink) {
+  if (operations.empty()) return Merge(gathering, sink);
+  Intervals<Address> set = MergeGathered(gathering);
+  for (size_t i = 0; i + 1 < operations.size(); ++i) {
+    Intervals<Address> next;
+    next.reserve(set.size() + Of<Address>(*operations[i].with).size());
+    Apply(operations[i], set, [&](Address first, Address last) { next.push_back({first, last}); });
+    set = std::move(next);
+  }
+  Apply(operations.back(), set, sink);
 }
 
-// "IPv4 addresses - N", a line for each family the set holds (the IPv4 one
-// for an empty set); in JSON one object with both.
-void WriteCounts(const Sets& set, Writer& writer, bool json) {
-  const AddressCount v4 = CountAddresses(set.v4), v6 = CountAddresses(set.v6);
+// "IPv4 addresses - N", a line for each family the result holds (the IPv4
+// one for an empty result); in JSON one object with both.
+void WriteCounts(const Sink& sink, Writer& writer, bool json) {
   char* at = Reserve(writer, 256);
   if (json) {
-    at = PutDecimal(PutText(at, "{\"ipv4\":"), v4.value);
-    at = PutText(PutDecimal(PutText(at, ",\"ipv6\":"), v6.value, v6.full), "}");
+    at = PutDecimal(PutText(at, "{\"ipv4\":"), sink.count4);
+    at = PutText(PutDecimal(PutText(at, ",\"ipv6\":"), sink.count6.value, sink.count6.full), "}");
     return Commit(writer, PutLineEnd(writer, at));
   }
-  if (!set.v4.empty() || set.v6.empty())
-    at = PutLineEnd(writer, PutDecimal(PutText(at, "IPv4 addresses - "), v4.value));
-  if (!set.v6.empty())
-    at = PutLineEnd(writer, PutDecimal(PutText(at, "IPv6 addresses - "), v6.value, v6.full));
+  if (sink.any4 || !sink.any6)
+    at = PutLineEnd(writer, PutDecimal(PutText(at, "IPv4 addresses - "), sink.count4));
+  if (sink.any6) {
+    at = PutText(at, "IPv6 addresses - ");
+    at = PutLineEnd(writer, PutDecimal(at, sink.count6.value, sink.count6.full));
+  }
   Commit(writer, at);
 }
 
@@ -109,13 +150,18 @@ uint16_t SetForm(const Request& request, Writer& writer) {
   allGood = ReadSets(request.intersections, intersections) && allGood;
   allGood = ReadSets(request.exclusions, exclusions) && allGood;
   if (!allGood) return exitInputError;
-  Sets set = Merged(gatherings);
-  for (const Sets& with : intersections) Intersect(set, with);
-  for (const Sets& without : exclusions) Exclude(set, without);
+  std::vector<Operation> operations;
+  for (const Sets& with : intersections) operations.push_back({false, &with});
+  for (const Sets& without : exclusions) operations.push_back({true, &without});
+  Listing listing;
+  Sink sink = {request.countAddresses ? nullptr : &listing};
+  if (!request.countAddresses) BeginListing(listing, writer, request.json);
+  Produce(gatherings.v4, operations, sink);
+  Produce(gatherings.v6, operations, sink);
   if (request.countAddresses) {
-    WriteCounts(set, writer, request.json);
+    WriteCounts(sink, writer, request.json);
   } else {
-    ListSet(set, writer, request.json);
+    EndListing(listing);
   }
   return 0;
 }
