@@ -3,42 +3,6 @@
 
 namespace cli {
 
-namespace {
-
-// Sorts ranges by their first addresses, in place, a byte of the key at a
-// time from the top: each range moved straight into its bucket of 256 (a
-// permutation by cycles, which keeps 256 places of writing warm), then each
-// bucket by the next byte, down to buckets small enough to sort as they are.
-template <class Range, class Key>
-void SortByFirst(Range* ranges, size_t count, Key key, int shift) {
-  constexpr size_t small = 64;
-  if (count <= small || shift < 0) {
-    std::sort(ranges, ranges + count,
-              [&](const Range& a, const Range& b) { return a.first < b.first; });
-    return;
-  }
-  const auto bucketOf = [&](const Range& range) { return size_t(key(range) >> shift) & 0xFF; };
-  size_t next[256] = {}, end[256];
-  for (size_t i = 0; i < count; ++i) ++next[bucketOf(ranges[i])];
-  for (size_t b = 0, at = 0; b < 256; ++b) {
-    end[b] = at + next[b];
-    next[b] = at;
-    at = end[b];
-  }
-  for (size_t b = 0; b < 256; ++b) {
-    while (next[b] < end[b]) {
-      Range item = ranges[next[b]];
-      for (size_t home = bucketOf(item); home != b; home = bucketOf(item))
-        std::swap(item, ranges[next[home]++]);
-      ranges[next[b]++] = item;
-    }
-  }
-  for (size_t b = 0, start = 0; b < 256; start = end[b++])
-    SortByFirst(ranges + start, end[b] - start, key, shift - 8);
-}
-
-}  // namespace
-
 void Gather(Gathering<uint32_t>& gathering, uint32_t first, uint32_t last) {
   Append(gathering.ranges, Interval<uint32_t>{first, last});
 }
@@ -51,19 +15,14 @@ void Gather(Gathering<calc::Address6>& gathering, calc::Address6 first, calc::Ad
   }
 }
 
-Intervals<uint32_t> SortedRanges(Gathering<uint32_t>& gathering) {
-  Intervals<uint32_t> ranges = Contiguous(gathering.ranges);
-  SortByFirst(
-      ranges.data(), ranges.size(),
-      [](const Interval<uint32_t>& range) { return uint64_t(range.first); }, 24);
-  return ranges;
-}
-
-std::vector<WideRange> SortedWideRanges(Gathering<calc::Address6>& gathering) {
-  std::vector<WideRange> wide = Contiguous(gathering.wide);
-  SortByFirst(
-      wide.data(), wide.size(), [](const WideRange& range) { return range.first; }, 56);
-  return wide;
+std::vector<WideRange> MergedWideRanges(Gathering<calc::Address6>& gathering) {
+  std::vector<WideRange> merged;
+  const auto keep = [&](uint64_t first, uint64_t last) { merged.push_back({first, last}); };
+  UnionBuilder<uint64_t, decltype(keep)> builder{keep};
+  InOrder(gathering.wide, topByte6,
+          [&](const WideRange& range) { builder.Offer(range.first, range.last); });
+  builder.Finish();
+  return merged;
 }
 
 void SortNarrowRanges(Gathering<calc::Address6>& gathering) {
@@ -73,16 +32,17 @@ void SortNarrowRanges(Gathering<calc::Address6>& gathering) {
             });
 }
 
+// The set's room is had for every range gathered: only what the merged set
+// fills is ever touched, and so held.
 Intervals<uint32_t> MergeGathered(Gathering<uint32_t>& gathering) {
-  Intervals<uint32_t> set = SortedRanges(gathering);
-  MergeInPlace<Interval<uint32_t>, uint32_t>(set);
-  set.shrink_to_fit();
+  Intervals<uint32_t> set;
+  set.reserve(gathering.ranges.count);
+  Merge(gathering, [&](uint32_t first, uint32_t last) { set.push_back({first, last}); });
   return set;
 }
 
 Intervals<calc::Address6> MergeGathered(Gathering<calc::Address6>& gathering) {
-  std::vector<WideRange> wide = SortedWideRanges(gathering);
-  MergeInPlace<WideRange, uint64_t>(wide);
+  const std::vector<WideRange> wide = MergedWideRanges(gathering);
   SortNarrowRanges(gathering);
   MergeInPlace<Interval<calc::Address6>, calc::Address6>(gathering.narrow);
   Intervals<calc::Address6> set;

@@ -33,7 +33,7 @@ using Intervals = std::vector<Interval<Address>>;
 // and no memory is taken twice over, as a growing vector takes it.
 template <class Item>
 struct Chunks {
-  static constexpr size_t chunkSize = size_t(1) << 14;
+  static constexpr size_t chunkSize = size_t(1) << 16;
   std::vector<std::unique_ptr<Item[]>> chunks;
   size_t count = 0;
 };
@@ -44,22 +44,6 @@ void Append(Chunks<Item>& chunks, const Item& item) {
     chunks.chunks.push_back(std::make_unique_for_overwrite<Item[]>(Chunks<Item>::chunkSize));
   chunks.chunks.back()[chunks.count % Chunks<Item>::chunkSize] = item;
   ++chunks.count;
-}
-
-// The items in one array, the chunks given up one by one as they are
-// copied: the memory held stays about that of the items.
-template <class Item>
-std::vector<Item> Contiguous(Chunks<Item>& chunks) {
-  std::vector<Item> items;
-  items.reserve(chunks.count);
-  for (size_t i = 0; i < chunks.chunks.size(); ++i) {
-    const size_t left = chunks.count - items.size();
-    const Item* chunk = chunks.chunks[i].get();
-    items.insert(items.end(), chunk, chunk + std::min(left, Chunks<Item>::chunkSize));
-    chunks.chunks[i].reset();
-  }
-  chunks = {};
-  return items;
 }
 
 // Ranges of one family gathered in any order.
@@ -84,14 +68,91 @@ struct Gathering<calc::Address6> {
   Intervals<calc::Address6> narrow;  // every other range
 };
 
+// The key the gathered ranges sort by, their first address (of an IPv6 wide
+// range the upper half of it), and the shift of its top byte.
+inline uint64_t KeyOf(const Interval<uint32_t>& range) {
+  return range.first;
+}
+
+inline uint64_t KeyOf(const WideRange& range) {
+  return range.first;
+}
+
+inline constexpr int topByte4 = 24;
+inline constexpr int topByte6 = 56;
+
+// Sorts ranges by their first addresses, in place, a byte of the key at a
+// time from the byte at `shift` down: each range moved straight into its
+// bucket of 256 (a permutation by cycles, which keeps 256 places of writing
+// warm), then each bucket by the next byte, down to buckets small enough to
+// sort as they are.
+template <class Range>
+void SortByFirst(Range* ranges, size_t count, int shift) {
+  constexpr size_t small = 64;
+  if (count <= small || shift < 0) {
+    std::sort(ranges, ranges + count,
+              [](const Range& a, const Range& b) { return a.first < b.first; });
+    return;
+  }
+  const auto bucketOf = [&](const Range& range) { return size_t(KeyOf(range) >> shift) & 0xFF; };
+  size_t next[256] = {}, end[256];
+  for (size_t i = 0; i < count; ++i) ++next[bucketOf(ranges[i])];
+  for (size_t b = 0, at = 0; b < 256; ++b) {
+    end[b] = at + next[b];
+    next[b] = at;
+    at = end[b];
+  }
+  for (size_t b = 0; b < 256; ++b) {
+    while (next[b] < end[b]) {
+      Range item = ranges[next[b]];
+      for (size_t home = bucketOf(item); home != b; home = bucketOf(item))
+        std::swap(item, ranges[next[home]++]);
+      ranges[next[b]++] = item;
+    }
+  }
+  for (size_t b = 0, start = 0; b < 256; start = end[b++])
+    SortByFirst(ranges + start, end[b] - start, shift - 8);
+}
+
+// The items of the chunks in order of their first addresses, each handed to
+// `offer(item)`: each chunk sorted on its own, then the chunks merged, a
+// chunk given up as soon as it is used up. No array of all the items is ever
+// made.
+template <class Item, class Offer>
+void InOrder(Chunks<Item>& chunks, int shift, Offer&& offer) {
+  constexpr size_t size = Chunks<Item>::chunkSize;
+  struct Head {
+    const Item* at;
+    const Item* end;
+    size_t chunk;
+  };
+  std::vector<Head> heads;
+  for (size_t c = 0; c < chunks.chunks.size(); ++c) {
+    Item* chunk = chunks.chunks[c].get();
+    const size_t count = std::min(size, chunks.count - c * size);
+    SortByFirst(chunk, count, shift);
+    heads.push_back({chunk, chunk + count, c});
+  }
+  // A heap of the chunks by their next item, the least on top.
+  const auto later = [](const Head& a, const Head& b) { return b.at->first < a.at->first; };
+  std::make_heap(heads.begin(), heads.end(), later);
+  while (!heads.empty()) {
+    std::pop_heap(heads.begin(), heads.end(), later);
+    Head& head = heads.back();
+    offer(*head.at);
+    if (++head.at == head.end) {
+      chunks.chunks[head.chunk].reset();
+      heads.pop_back();
+    } else {
+      std::push_heap(heads.begin(), heads.end(), later);
+    }
+  }
+  chunks = {};
+}
+
 void Gather(Gathering<uint32_t>& gathering, uint32_t first, uint32_t last);
 void Gather(Gathering<calc::Address6>& gathering, calc::Address6 first, calc::Address6 last);
 
-// The gathered ranges in one array, sorted by their first addresses (in an
-// order of their last addresses no one may count on); the gathering is used
-// up.
-Intervals<uint32_t> SortedRanges(Gathering<uint32_t>& gathering);
-std::vector<WideRange> SortedWideRanges(Gathering<calc::Address6>& gathering);
 void SortNarrowRanges(Gathering<calc::Address6>& gathering);
 
 // Builds the union of intervals offered in order of their first addresses,
@@ -153,16 +214,18 @@ void MergeBoth(const std::vector<WideRange>& wide, const Intervals<calc::Address
 // `take(first, last)` in address order as soon as it is complete.
 template <class Take>
 void Merge(Gathering<uint32_t>& gathering, Take&& take) {
-  const Intervals<uint32_t> ranges = SortedRanges(gathering);
   UnionBuilder<uint32_t, std::remove_reference_t<Take>> builder{take};
-  for (const Interval<uint32_t>& range : ranges) builder.Offer(range.first, range.last);
+  InOrder(gathering.ranges, topByte4,
+          [&](const Interval<uint32_t>& range) { builder.Offer(range.first, range.last); });
   builder.Finish();
 }
 
+// The wide ranges merged among themselves: still wide.
+std::vector<WideRange> MergedWideRanges(Gathering<calc::Address6>& gathering);
+
 template <class Take>
 void Merge(Gathering<calc::Address6>& gathering, Take&& take) {
-  std::vector<WideRange> wide = SortedWideRanges(gathering);
-  MergeInPlace<WideRange, uint64_t>(wide);
+  const std::vector<WideRange> wide = MergedWideRanges(gathering);
   SortNarrowRanges(gathering);
   MergeBoth(wide, gathering.narrow, take);
   gathering = {};
