@@ -15,16 +15,6 @@ void Gather(Gathering<calc::Address6>& gathering, calc::Address6 first, calc::Ad
   }
 }
 
-std::vector<WideRange> MergedWideRanges(Gathering<calc::Address6>& gathering) {
-  std::vector<WideRange> merged;
-  const auto keep = [&](uint64_t first, uint64_t last) { merged.push_back({first, last}); };
-  UnionBuilder<uint64_t, decltype(keep)> builder{keep};
-  InOrder(gathering.wide, topByte6,
-          [&](const WideRange& range) { builder.Offer(range.first, range.last); });
-  builder.Finish();
-  return merged;
-}
-
 void SortNarrowRanges(Gathering<calc::Address6>& gathering) {
   std::sort(gathering.narrow.begin(), gathering.narrow.end(),
             [](const Interval<calc::Address6>& a, const Interval<calc::Address6>& b) {
@@ -42,15 +32,11 @@ Intervals<uint32_t> MergeGathered(Gathering<uint32_t>& gathering) {
 }
 
 Intervals<calc::Address6> MergeGathered(Gathering<calc::Address6>& gathering) {
-  const std::vector<WideRange> wide = MergedWideRanges(gathering);
-  SortNarrowRanges(gathering);
-  MergeInPlace<Interval<calc::Address6>, calc::Address6>(gathering.narrow);
   Intervals<calc::Address6> set;
-  set.reserve(wide.size() + gathering.narrow.size());
-  MergeBoth(wide, gathering.narrow, [&](calc::Address6 first, calc::Address6 last) {
+  set.reserve(gathering.wide.count + gathering.narrow.size());
+  Merge(gathering, [&](calc::Address6 first, calc::Address6 last) {
     set.push_back({first, last});
   });
-  gathering = {};
   return set;
 }
 

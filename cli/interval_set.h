@@ -179,37 +179,6 @@ struct UnionBuilder {
   }
 };
 
-// The union of sorted ranges, in place: the set they make, in the front of
-// the same array.
-template <class Range, class Address>
-void MergeInPlace(std::vector<Range>& ranges) {
-  size_t merged = 0;
-  const auto keep = [&](Address first, Address last) { ranges[merged++] = Range{first, last}; };
-  UnionBuilder<Address, decltype(keep)> builder{keep};
-  for (size_t i = 0; i < ranges.size(); ++i) builder.Offer(ranges[i].first, ranges[i].last);
-  builder.Finish();
-  ranges.resize(merged);
-}
-
-// The union of the wide and the narrow ranges, both sorted and merged: each
-// interval handed to `take(first, last)` in address order.
-template <class Take>
-void MergeBoth(const std::vector<WideRange>& wide, const Intervals<calc::Address6>& narrow,
-               Take&& take) {
-  UnionBuilder<calc::Address6, std::remove_reference_t<Take>> builder{take};
-  size_t w = 0, n = 0;
-  while (w < wide.size() || n < narrow.size()) {
-    if (n == narrow.size() || (w < wide.size() && wide[w].first <= narrow[n].first.high)) {
-      builder.Offer({wide[w].first, 0}, {wide[w].last, ~uint64_t(0)});
-      ++w;
-    } else {
-      builder.Offer(narrow[n].first, narrow[n].last);
-      ++n;
-    }
-  }
-  builder.Finish();
-}
-
 // The union of what was gathered, which is used up: each interval handed to
 // `take(first, last)` in address order as soon as it is complete.
 template <class Take>
@@ -220,14 +189,19 @@ void Merge(Gathering<uint32_t>& gathering, Take&& take) {
   builder.Finish();
 }
 
-// The wide ranges merged among themselves: still wide.
-std::vector<WideRange> MergedWideRanges(Gathering<calc::Address6>& gathering);
-
 template <class Take>
 void Merge(Gathering<calc::Address6>& gathering, Take&& take) {
-  const std::vector<WideRange> wide = MergedWideRanges(gathering);
   SortNarrowRanges(gathering);
-  MergeBoth(wide, gathering.narrow, take);
+  const Intervals<calc::Address6>& narrow = gathering.narrow;
+  UnionBuilder<calc::Address6, std::remove_reference_t<Take>> builder{take};
+  size_t n = 0;
+  InOrder(gathering.wide, topByte6, [&](const WideRange& range) {
+    for (; n < narrow.size() && narrow[n].first.high < range.first; ++n)
+      builder.Offer(narrow[n].first, narrow[n].last);
+    builder.Offer({range.first, 0}, {range.last, ~uint64_t(0)});
+  });
+  for (; n < narrow.size(); ++n) builder.Offer(narrow[n].first, narrow[n].last);
+  builder.Finish();
   gathering = {};
 }
 
@@ -235,38 +209,42 @@ void Merge(Gathering<calc::Address6>& gathering, Take&& take) {
 Intervals<uint32_t> MergeGathered(Gathering<uint32_t>& gathering);
 Intervals<calc::Address6> MergeGathered(Gathering<calc::Address6>& gathering);
 
-// The addresses both sets hold, and those of `a` that `b` does not, each
-// interval handed to `take(first, last)` in address order.
-template <class Address, class Take>
-void Intersect(const Intervals<Address>& a, const Intervals<Address>& b, Take&& take) {
-  size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    const Address first = std::max(a[i].first, b[j].first);
-    const Address last = std::min(a[i].last, b[j].last);
-    if (first <= last) take(first, last);
-    if (a[i].last < b[j].last) {
-      ++i;
-    } else {
-      ++j;
-    }
-  }
-}
+// An operation of one set with another, the first set's intervals offered
+// one by one in address order, as a union makes them, so that it need never
+// be held; the result's intervals handed to `take(first, last)` in address
+// order as they are made. The other set is walked alongside.
 
+// The addresses both sets hold.
 template <class Address, class Take>
-void Subtract(const Intervals<Address>& a, const Intervals<Address>& b, Take&& take) {
-  size_t j = 0;
-  for (const Interval<Address>& interval : a) {
-    Address first = interval.first;
-    bool left = true;  // some of the interval is left from `first` on
-    while (j < b.size() && b[j].last < first) ++j;
-    for (size_t k = j; left && k < b.size() && b[k].first <= interval.last; ++k) {
-      if (first < b[k].first) take(first, b[k].first - 1);
-      left = b[k].last < interval.last;
-      if (left) first = b[k].last + 1;
-    }
-    if (left) take(first, interval.last);
+struct Intersection {
+  const Intervals<Address>& with;
+  Take& take;
+  size_t next = 0;  // the first interval of `with` that may still meet an offered one
+
+  void operator()(Address first, Address last) {
+    while (next < with.size() && with[next].last < first) ++next;
+    for (size_t k = next; k < with.size() && with[k].first <= last; ++k)
+      take(std::max(first, with[k].first), std::min(last, with[k].last));
   }
-}
+};
+
+// The addresses of the offered set that the other does not hold.
+template <class Address, class Take>
+struct Difference {
+  const Intervals<Address>& without;
+  Take& take;
+  size_t next = 0;
+
+  void operator()(Address first, Address last) {
+    while (next < without.size() && without[next].last < first) ++next;
+    for (size_t k = next; k < without.size() && without[k].first <= last; ++k) {
+      if (first < without[k].first) take(first, without[k].first - 1);
+      if (!(without[k].last < last)) return;  // the rest is taken away
+      first = without[k].last + 1;
+    }
+    take(first, last);
+  }
+};
 
 // Whether the set holds `address`: a binary search of its intervals.
 template <class Address>

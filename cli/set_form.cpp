@@ -6,6 +6,7 @@
 // read before anything is written: a bad item anywhere stops the run with
 // nothing on standard output, as a partial set would be a wrong answer.
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "cli/family_sets.h"
@@ -74,12 +75,18 @@ struct Operation {
   const Sets* with;
 };
 
-template <class Address, class Take>
-void Apply(const Operation& operation, const Intervals<Address>& set, Take&& take) {
+// The operation, the set it works on offered to `offer(first, last)`, a
+// routine that hands that set over.
+template <class Address, class Take, class OfferEach>
+void Apply(const Operation& operation, OfferEach offerEach, Take&& take) {
   if (operation.exclude) {
-    Subtract(set, Of<Address>(*operation.with), take);
+    Difference<Address, std::remove_reference_t<Take>> difference{Of<Address>(*operation.with),
+                                                                  take};
+    offerEach(difference);
   } else {
-    Intersect(set, Of<Address>(*operation.with), take);
+    Intersection<Address, std::remove_reference_t<Take>> intersection{Of<Address>(*operation.with),
+                                                                      take};
+    offerEach(intersection);
   }
 }
 
@@ -107,20 +114,27 @@ struct Sink {
   }
 };
 
-// One family's result, made and handed to the sink: the union, then each
-// operation but the last into a set of its own, the last streaming. Only
-// sets the next step needs are ever held.
+// One family's result, made and handed to the sink: the union streamed into
+// the first operation, each result but the last into a set of its own for
+// the next, the last streamed too. Only the sets of the lists and what the
+// next step needs are ever held.
 template <class Address>
 void Produce(Gathering<Address>& gathering, const std::vector<Operation>& operations, Sink& sink) {
   if (operations.empty()) return Merge(gathering, sink);
-  Intervals<Address> set = MergeGathered(gathering);
-  for (size_t i = 0; i + 1 < operations.size(); ++i) {
-    Intervals<Address> next;
-    next.reserve(set.size() + Of<Address>(*operations[i].with).size());
-    Apply(operations[i], set, [&](Address first, Address last) { next.push_back({first, last}); });
-    set = std::move(next);
+  const auto unionOf = [&](auto& offer) { Merge(gathering, offer); };
+  if (operations.size() == 1) return Apply<Address>(operations[0], unionOf, sink);
+  Intervals<Address> set;
+  const auto keep = [&](Address first, Address last) { set.push_back({first, last}); };
+  Apply<Address>(operations[0], unionOf, keep);
+  for (size_t i = 1; i < operations.size(); ++i) {
+    Intervals<Address> from = std::move(set);
+    set = {};
+    const auto fromEach = [&](auto& offer) {
+      for (const Interval<Address>& interval : from) offer(interval.first, interval.last);
+    };
+    if (i + 1 == operations.size()) return Apply<Address>(operations[i], fromEach, sink);
+    Apply<Address>(operations[i], fromEach, keep);
   }
-  Apply(operations.back(), set, sink);
 }
 
 // "IPv4 addresses - N", a line for each family the result holds (the IPv4
