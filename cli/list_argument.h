@@ -38,9 +38,11 @@ bool ReadListArgument(const ListArgument& list, Take take) {
     const std::string_view item = std::string_view(list.text).substr(start, comma - start);
     ++items.number;
     ListEntry entry = ReadListLine(item, true);
-    if (entry.kind == EntryKind::nothing) {
+    if (entry.kind == EntryKind::nothing || Trimmed(item).starts_with("@")) {
       entry.kind = EntryKind::error;
-      entry.reason = "no network in " + Quoted(item);
+      entry.reason = Trimmed(item).starts_with("@")
+                         ? "a list file (@FILE) stands alone, not among networks: " + Quoted(item)
+                         : "no network in " + Quoted(item);
     }
     if (entry.kind != EntryKind::error) entry.reason = take(entry);
     if (!entry.reason.empty()) {

@@ -318,6 +318,25 @@ Request WithSplitPrefix(Request request, uint8_t version) {
   return request;
 }
 
+// Standard input can be read once: a second reader would find it at its end
+// and take an empty list for the list it was given.
+Request OnceFromStandardInput(Request request) {
+  if (request.form == Form::usageError) return request;
+  int readers = 0;
+  for (const std::string& file : request.files) readers += file == "-";
+  for (const auto* lists : {&request.intersections, &request.exclusions}) {
+    for (const ListArgument& list : *lists) readers += list.text == "@-";
+  }
+  if (request.form == Form::grep) {
+    readers += request.grep.text == "@-";
+    for (const std::string& file : request.operands) readers += file == "-";
+    readers += request.operands.empty();
+  }
+  if (request.form == Form::set) readers += request.files.empty() && request.operands.empty();
+  if (readers > 1) return Refuse("standard input is named more than once");
+  return request;
+}
+
 // The form the options and arguments make together, or why they make none.
 Request Resolve(Reading& reading) {
   for (const auto& group : conflicts) {
@@ -337,19 +356,19 @@ Request Resolve(Reading& reading) {
     }
     request.form = Form::grep;
     request.operands = reading.positional;  // the files
-    return request;
+    return OnceFromStandardInput(request);
   }
   if (reading.given & setOptions) {
     request.form = Form::set;
     for (const std::string& operand : reading.positional)
       request.operands.push_back(TrimmedText(operand));
-    return request;
+    return OnceFromStandardInput(request);
   }
   if (reading.given & givenFile) {
     if (!reading.positional.empty())
       return Refuse("unexpected argument " + QuotedWhole(reading.positional[0]));
     request.form = Form::list;
-    return WithSplitPrefix(request, 6);  // a list's lines may be of either family
+    return OnceFromStandardInput(WithSplitPrefix(request, 6));  // lines of either family
   }
   request = Network(request, reading.positional);
   if (request.form == Form::range) {

@@ -130,7 +130,7 @@ std::vector<std::string> Words(const std::string& line) {
                                                      {"N", "2"},
                                                      {"COUNTS", "10,20"},
                                                      {"FIRST-LAST", "10.0.0.1-10.0.0.9"},
-                                                     {"FILE", "-"}};
+                                                     {"FILE", "routes.txt"}};
   std::string spaced;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line.compare(i, 3, "...") == 0) {
