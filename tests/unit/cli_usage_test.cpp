@@ -4,6 +4,7 @@
 // command line the program takes.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -130,7 +131,9 @@ std::vector<std::string> Words(const std::string& line) {
                                                      {"N", "2"},
                                                      {"COUNTS", "10,20"},
                                                      {"FIRST-LAST", "10.0.0.1-10.0.0.9"},
-                                                     {"FILE", "routes.txt"}};
+                                                     {"FILE", "routes.txt"},
+                                                     {"NETWORK", "2001:db8::/32"},
+                                                     {"LIST", "10.0.0.0/8,fc00::/7"}};
   std::string spaced;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line.compare(i, 3, "...") == 0) {
@@ -146,6 +149,9 @@ std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
   for (std::string word; in >> word;) {
     const auto value = values.find(word);
+    const bool placeholder =
+        word.size() > 1 && word.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+    EXPECT_TRUE(value != values.end() || !placeholder) << "no value for " << word;
     words.push_back(value == values.end() ? word : value->second);
   }
   return words;
