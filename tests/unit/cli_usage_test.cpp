@@ -149,8 +149,7 @@ std::vector<std::string> Words(const std::string& line) {
   std::vector<std::string> words;
   for (std::string word; in >> word;) {
     const auto value = values.find(word);
-    const bool placeholder =
-        word.size() > 1 && word.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+    const bool placeholder = word.size() > 1 && std::isupper(static_cast<unsigned char>(word[0]));
     EXPECT_TRUE(value != values.end() || !placeholder) << "no value for " << word;
     words.push_back(value == values.end() ? word : value->second);
   }
