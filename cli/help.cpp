@@ -62,6 +62,15 @@ constexpr OptionText options[] = {
 
 constexpr std::string_view after[] = {
     "  -V, --version       the version",
+    "Examples, one for each form:",
+    "  netstep 192.168.1.10 255.255.255.0      netstep -n 3 -a 2001:db8::1/64",
+    "  netstep -j 2001:db8::1/64               netstep -s 64 2001:db8::/56",
+    "  netstep -H 100,50,10 192.168.1.0/24     netstep 2001:db8::3-2001:db8::17",
+    "  netstep -f addresses.txt                netstep -A < routes.txt",
+    "  netstep -A 0.0.0.0/0 -x 10.0.0.0/8,172.16.0.0/12,192.168.0.0/16",
+    "  netstep -C -f routes.txt -i @customers.txt",
+    "  netstep -g 10.0.0.0/8,2001:db8::/32 access.log",
+    "  echo \"$ip\" | netstep -qg 10.0.0.0/8 && echo inside",
     "Exit status: 0 answered, 1 bad address, mask or list line, 2 bad command",
     "line. With -g as grep's: 0 a line selected, 1 none, 2 trouble.",
 };

@@ -181,4 +181,31 @@ TEST(Usage, EveryWayToWriteAUsageLineIsTaken) {
   }
 }
 
+// The examples of --help are command lines the program takes: each
+// "netstep ..." of them, without what the shell makes of "<", "|" and "&&".
+TEST(Usage, EveryExampleIsTaken) {
+  fake::Reset();
+  ASSERT_TRUE(fake::RunWithArguments(cli::AnswerOnce, {"--help"}));
+  std::istringstream help(fake::state.handles[fake::outputHandle].written);
+  std::string line;
+  while (std::getline(help, line) && line.rfind("Examples", 0) != 0) {
+  }
+  int examples = 0;
+  while (std::getline(help, line) && line.rfind("  ", 0) == 0) {
+    for (size_t at = line.find("netstep "); at != std::string::npos;
+         at = line.find("netstep ", at + 1)) {
+      std::istringstream words(line.substr(at + 8));
+      std::vector<std::string> arguments;
+      for (std::string word; words >> word && word != "<" && word != "&&" && word != "netstep";)
+        arguments.push_back(word);
+      std::vector<const char*> pointers;
+      for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+      const cli::Request request = cli::ReadOptions(int(pointers.size()), pointers.data(), nullptr);
+      EXPECT_NE(request.form, cli::Form::usageError) << line << "\n  " << request.reason;
+      ++examples;
+    }
+  }
+  EXPECT_GE(examples, 12);
+}
+
 }  // namespace
