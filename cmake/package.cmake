@@ -24,6 +24,8 @@ address, the first and the last host address and the broadcast address of the
 network the address belongs to; + and - step to the next and the previous
 network of the same size. Given the address and the mask (or a prefix length)
 on its command line, it answers once for scripts and pipes, in full or as JSON
-if asked, and it plans networks: it splits them into subnets, sizes subnets
-for host counts, turns address ranges into networks and aggregates lists.")
+if asked, and it plans networks of IPv4 and IPv6: it splits them into
+subnets, sizes subnets for host counts, turns address ranges into networks,
+aggregates, intersects and subtracts lists, counts their addresses, and finds
+the lines of logs whose addresses fall in a set of networks.")
 include(CPack)
