@@ -39,11 +39,22 @@ struct ReadGroups {
   int gap = -1;  // how many groups stand before "::"; -1 without one
 };
 
+// The value of every byte as a hex digit, -1 for a byte that is none: a
+// table, as digits of random addresses defeat the guesses of a chain of tests.
+constexpr std::array<int8_t, 256> HexDigitTable() {
+  std::array<int8_t, 256> values{};
+  for (int c = 0; c < 256; ++c) {
+    values[size_t(c)] = c >= '0' && c <= '9'   ? int8_t(c - '0')
+                        : c >= 'a' && c <= 'f' ? int8_t(c - 'a' + 10)
+                        : c >= 'A' && c <= 'F' ? int8_t(c - 'A' + 10)
+                                               : int8_t(-1);
+  }
+  return values;
+}
+constexpr std::array<int8_t, 256> hexDigitValues = HexDigitTable();
+
 int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+  return hexDigitValues[static_cast<unsigned char>(c)];
 }
 
 // A whole field of one to four hex digits.

@@ -75,7 +75,7 @@ ListEntry PrefixForm(std::string_view address, std::string_view prefixText) {
   const uint8_t maximum = PrefixMaximumOf(version);
   uint32_t prefix = 0;
   std::string_view digits = prefixText;
-  if (!TakeNumber(digits, version == 6 ? 3 : 2, prefix) || !digits.empty() || prefix > maximum)
+  if (!TakeNumber(digits, 9, prefix) || !digits.empty() || prefix > maximum)
     return Fault("not a prefix from 0 to " + std::to_string(maximum) + ":", prefixText);
   return Network(version, value, uint8_t(prefix));
 }
