@@ -20,16 +20,17 @@ constexpr uint8_t hex = 2;
 constexpr uint8_t letter = 4;
 constexpr uint8_t dot = 8;
 constexpr uint8_t colon = 16;
+constexpr uint8_t otherLetter = 32;  // a letter that is no hex digit
 constexpr uint8_t fourField = digit | letter | dot;
 constexpr uint8_t sixField = fourField | colon;
 
 constexpr std::array<uint8_t, 256> MakeClasses() {
   std::array<uint8_t, 256> classes{};
   for (int c = '0'; c <= '9'; ++c) classes[size_t(c)] = digit | hex;
-  for (int c = 'a'; c <= 'z'; ++c) classes[size_t(c)] = letter;
-  for (int c = 'A'; c <= 'Z'; ++c) classes[size_t(c)] = letter;
-  for (int c = 'a'; c <= 'f'; ++c) classes[size_t(c)] |= hex;
-  for (int c = 'A'; c <= 'F'; ++c) classes[size_t(c)] |= hex;
+  for (int c = 'a'; c <= 'z'; ++c) classes[size_t(c)] = letter | otherLetter;
+  for (int c = 'A'; c <= 'Z'; ++c) classes[size_t(c)] = letter | otherLetter;
+  for (int c = 'a'; c <= 'f'; ++c) classes[size_t(c)] = letter | hex;
+  for (int c = 'A'; c <= 'F'; ++c) classes[size_t(c)] = letter | hex;
   classes['.'] = dot;
   classes[':'] = colon;
   return classes;
@@ -160,18 +161,21 @@ bool ReadFour(const char* p, const char* end, uint32_t& address, const char*& fi
 // away cheaply: a letter past f, too long, too few colons without "::".
 bool ReadSix(const char* p, const char* end, calc::Address6& address, const char*& fieldEnd) {
   const char* const start = p;
-  bool otherLetter = false;
+  uint8_t seen = 0;  // the classes of the field's bytes
   bool doubleColon = false;
   int colons = 0;
-  for (; p < end && Is(*p, sixField); ++p) {
-    otherLetter |= Is(*p, letter) && !Is(*p, hex);
-    if (*p == ':') {
+  for (; p < end; ++p) {
+    const uint8_t kind = classes[uint8_t(*p)];
+    if ((kind & sixField) == 0) break;
+    seen |= kind;
+    if (kind & colon) {
       doubleColon |= p > start && p[-1] == ':';
       ++colons;
     }
   }
   fieldEnd = p;
-  if (otherLetter || p - start > calc::address6TextMaximum || (!doubleColon && colons < 6))
+  if ((seen & otherLetter) != 0 || p - start > calc::address6TextMaximum ||
+      (!doubleColon && colons < 6))
     return false;
   return calc::ReadAddress6(std::string_view(start, size_t(p - start)), address);
 }

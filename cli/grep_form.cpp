@@ -31,8 +31,8 @@ constexpr int32_t blockSize = 256 * 1024;
 struct Grep {
   const Request* request;
   Writer* writer;
-  IndexedSet4 v4;                // LIST's IPv4 addresses
-  Intervals<calc::Address6> v6;  // and its IPv6 ones
+  IndexedSet<uint32_t> v4;        // LIST's IPv4 addresses
+  IndexedSet<calc::Address6> v6;  // and its IPv6 ones
   ScanFamilies families;
   uint64_t selected;  // lines selected so far, over all files
 };
@@ -101,7 +101,8 @@ uint16_t GrepForm(const Request& request, Writer& writer) {
   const ScanFamilies families = set.v6.empty()   ? ScanFamilies::four
                                 : set.v4.empty() ? ScanFamilies::six
                                                  : ScanFamilies::both;
-  Grep grep = {&request, &writer, Indexed(std::move(set.v4)), std::move(set.v6), families, 0};
+  Grep grep = {&request, &writer, Indexed(std::move(set.v4)), Indexed(std::move(set.v6)),
+               families, 0};
   bool trouble = false;
   const std::vector<std::string> standardInput = {"-"};
   for (const std::string& name : request.operands.empty() ? standardInput : request.operands) {

@@ -40,17 +40,6 @@ Intervals<calc::Address6> MergeGathered(Gathering<calc::Address6>& gathering) {
   return set;
 }
 
-IndexedSet4 Indexed(Intervals<uint32_t> set) {
-  IndexedSet4 indexed = {std::move(set), std::vector<uint32_t>((1 << 16) + 1)};
-  const Intervals<uint32_t>& intervals = indexed.set;
-  uint32_t at = 0;
-  for (uint64_t slice = 0; slice <= (1 << 16); ++slice) {
-    while (at < intervals.size() && uint64_t(intervals[at].last) < slice << 16) ++at;
-    indexed.firstReaching[slice] = at;
-  }
-  return indexed;
-}
-
 AddressCount CountAddresses(const Intervals<uint32_t>& set) {
   uint64_t count = 0;
   for (const Interval<uint32_t>& interval : set)

@@ -258,25 +258,49 @@ bool Holds(const Intervals<Address>& set, Address address) {
   return after != set.begin() && address <= (after - 1)->last;
 }
 
-// An IPv4 set with an index by the upper 16 bits of an address, for lookups
-// by the million: a lookup searches only the intervals that reach into the
-// address's /16, mostly none or one, where a search of the whole set takes
-// a step for each doubling of its size.
-struct IndexedSet4 {
-  Intervals<uint32_t> set;
-  std::vector<uint32_t> firstReaching;  // by /16, and one past the last: the
+// A set with an index by the upper 16 bits of an address, for lookups by
+// the million: a lookup searches only the intervals that reach into the
+// address's slice, mostly none or a few, where a search of the whole set
+// takes a step for each doubling of its size.
+inline uint32_t SliceOf(uint32_t address) {
+  return address >> 16;
+}
+
+inline uint32_t SliceOf(calc::Address6 address) {
+  return uint32_t(address.high >> 48);
+}
+
+template <class Address>
+struct IndexedSet {
+  Intervals<Address> set;
+  std::vector<uint32_t> firstReaching;  // by slice, and one past the last: the
                                         // first interval that reaches into it
 };
 
-IndexedSet4 Indexed(Intervals<uint32_t> set);
-
-inline bool Holds(const IndexedSet4& indexed, uint32_t address) {
-  const uint32_t slice = address >> 16;
-  const Interval<uint32_t>* at = indexed.set.data() + indexed.firstReaching[slice];
-  const Interval<uint32_t>* end = indexed.set.data() + indexed.firstReaching[slice + 1] + 1;
-  if (end > indexed.set.data() + indexed.set.size()) end = indexed.set.data() + indexed.set.size();
-  for (; at < end && at->last < address; ++at) {
+template <class Address>
+IndexedSet<Address> Indexed(Intervals<Address> set) {
+  IndexedSet<Address> indexed = {std::move(set), std::vector<uint32_t>((1 << 16) + 1)};
+  const Intervals<Address>& intervals = indexed.set;
+  uint32_t at = 0;
+  for (uint32_t slice = 0; slice <= (1 << 16); ++slice) {
+    while (at < intervals.size() && SliceOf(intervals[at].last) < slice) ++at;
+    indexed.firstReaching[slice] = at;
   }
+  return indexed;
+}
+
+template <class Address>
+bool Holds(const IndexedSet<Address>& indexed, Address address) {
+  const uint32_t slice = SliceOf(address);
+  const Interval<Address>* const all = indexed.set.data();
+  const Interval<Address>* at = all + indexed.firstReaching[slice];
+  const Interval<Address>* end =
+      all + std::min<size_t>(indexed.firstReaching[slice + 1] + 1, indexed.set.size());
+  // The first interval of the slice's that ends at or after the address.
+  at = std::lower_bound(at, end, address,
+                        [](const Interval<Address>& interval, const Address& value) {
+                          return interval.last < value;
+                        });
   return at < end && at->first <= address;
 }
 
