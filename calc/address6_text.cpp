@@ -223,9 +223,44 @@ constexpr bool IsIpv4Mapped(Address6 address) {
 
 }  // namespace
 
+// The common case in one pass: hex groups and colons, nothing else. A dot
+// sends the text to ReadFields, which knows the dotted quad.
+enum class HexRead { read, refused, dotted };
+
+HexRead ReadHexFields(std::string_view text, ReadGroups& groups) {
+  const size_t size = text.size();
+  size_t at = 0;
+  if (size >= 2 && text[0] == ':' && text[1] == ':') {
+    groups.gap = 0;
+    at = 2;
+    if (at == size) return HexRead::read;
+  }
+  for (;;) {
+    unsigned value = 0;
+    const size_t start = at;
+    for (int digit; at < size && (digit = HexDigitValue(text[at])) >= 0; ++at)
+      value = value << 4 | unsigned(digit);
+    if (at < size && text[at] == '.') return HexRead::dotted;
+    if (at == start || at - start > 4 || !AddGroup(groups, uint16_t(value)))
+      return HexRead::refused;
+    if (at == size) return HexRead::read;
+    if (text[at] != ':' || ++at == size) return HexRead::refused;
+    if (text[at] == ':') {
+      if (groups.gap >= 0) return HexRead::refused;
+      groups.gap = groups.count;
+      if (++at == size) return HexRead::read;
+    }
+  }
+}
+
 bool ReadAddress6(std::string_view text, Address6& address) {
   ReadGroups groups;
-  if (!ReadFields(text, groups)) return false;
+  const HexRead read = ReadHexFields(text, groups);
+  if (read == HexRead::refused) return false;
+  if (read == HexRead::dotted) {
+    groups = ReadGroups{};
+    if (!ReadFields(text, groups)) return false;
+  }
   // "::" stands for at least one group.
   if (groups.gap < 0 ? groups.count != 8 : groups.count > 7) return false;
   address = FromGroups(Widened(groups));
