@@ -29,20 +29,35 @@ struct Interval {
 template <class Address>
 using Intervals = std::vector<Interval<Address>>;
 
-// Items gathered in chunks of a fixed size: none is moved while more come,
-// and no memory is taken twice over, as a growing vector takes it.
+// Items gathered in chunks: none is moved while more come, and no memory is
+// taken twice over, as a growing vector takes it. The first chunks are small
+// and each is twice the one before, up to a size that sorts within the
+// processor's caches: a short list takes little.
+template <class Item>
+struct Chunk {
+  std::unique_ptr<Item[]> items;
+  size_t count;     // items held
+  size_t capacity;  // items it has room for
+};
+
 template <class Item>
 struct Chunks {
-  static constexpr size_t chunkSize = size_t(1) << 16;
-  std::vector<std::unique_ptr<Item[]>> chunks;
-  size_t count = 0;
+  static constexpr size_t firstCapacity = size_t(1) << 8;
+  static constexpr size_t lastCapacity = size_t(1) << 16;
+  std::vector<Chunk<Item>> chunks;
+  size_t count = 0;  // items in all chunks
 };
 
 template <class Item>
 void Append(Chunks<Item>& chunks, const Item& item) {
-  if (chunks.count % Chunks<Item>::chunkSize == 0)
-    chunks.chunks.push_back(std::make_unique_for_overwrite<Item[]>(Chunks<Item>::chunkSize));
-  chunks.chunks.back()[chunks.count % Chunks<Item>::chunkSize] = item;
+  if (chunks.chunks.empty() || chunks.chunks.back().count == chunks.chunks.back().capacity) {
+    const size_t capacity = chunks.chunks.empty() ? Chunks<Item>::firstCapacity
+                                                  : std::min(2 * chunks.chunks.back().capacity,
+                                                             Chunks<Item>::lastCapacity);
+    chunks.chunks.push_back({std::make_unique_for_overwrite<Item[]>(capacity), 0, capacity});
+  }
+  Chunk<Item>& chunk = chunks.chunks.back();
+  chunk.items[chunk.count++] = item;
   ++chunks.count;
 }
 
@@ -120,7 +135,6 @@ void SortByFirst(Range* ranges, size_t count, int shift) {
 // made.
 template <class Item, class Offer>
 void InOrder(Chunks<Item>& chunks, int shift, Offer&& offer) {
-  constexpr size_t size = Chunks<Item>::chunkSize;
   struct Head {
     const Item* at;
     const Item* end;
@@ -128,10 +142,10 @@ void InOrder(Chunks<Item>& chunks, int shift, Offer&& offer) {
   };
   std::vector<Head> heads;
   for (size_t c = 0; c < chunks.chunks.size(); ++c) {
-    Item* chunk = chunks.chunks[c].get();
-    const size_t count = std::min(size, chunks.count - c * size);
-    SortByFirst(chunk, count, shift);
-    heads.push_back({chunk, chunk + count, c});
+    Item* items = chunks.chunks[c].items.get();
+    const size_t count = chunks.chunks[c].count;
+    SortByFirst(items, count, shift);
+    heads.push_back({items, items + count, c});
   }
   // A heap of the chunks by their next item, the least on top.
   const auto later = [](const Head& a, const Head& b) { return b.at->first < a.at->first; };
@@ -141,7 +155,7 @@ void InOrder(Chunks<Item>& chunks, int shift, Offer&& offer) {
     Head& head = heads.back();
     offer(*head.at);
     if (++head.at == head.end) {
-      chunks.chunks[head.chunk].reset();
+      chunks.chunks[head.chunk].items.reset();
       heads.pop_back();
     } else {
       std::push_heap(heads.begin(), heads.end(), later);
@@ -277,8 +291,12 @@ struct IndexedSet {
                                         // first interval that reaches into it
 };
 
+// Sets of fewer intervals than this are searched whole, without an index.
+inline constexpr size_t indexedMinimum = 4096;
+
 template <class Address>
 IndexedSet<Address> Indexed(Intervals<Address> set) {
+  if (set.size() < indexedMinimum) return {std::move(set), {}};
   IndexedSet<Address> indexed = {std::move(set), std::vector<uint32_t>((1 << 16) + 1)};
   const Intervals<Address>& intervals = indexed.set;
   uint32_t at = 0;
@@ -291,6 +309,7 @@ IndexedSet<Address> Indexed(Intervals<Address> set) {
 
 template <class Address>
 bool Holds(const IndexedSet<Address>& indexed, Address address) {
+  if (indexed.firstReaching.empty()) return Holds(indexed.set, address);
   const uint32_t slice = SliceOf(address);
   const Interval<Address>* const all = indexed.set.data();
   const Interval<Address>* at = all + indexed.firstReaching[slice];
