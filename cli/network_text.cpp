@@ -127,10 +127,12 @@ AddressFault ReadAddress4(std::string_view text, uint32_t& address) {
   return inRange ? AddressFault::none : AddressFault::componentRange;
 }
 
+// IPv4 is read first: its text holds no colon, so only what it refuses is
+// looked at for one.
 AddressFault ReadAnyAddress(std::string_view text, uint8_t& version, calc::Address6& address) {
-  if (text.find(':') == std::string_view::npos) {
-    uint32_t value = 0;
-    const AddressFault fault = ReadAddress4(text, value);
+  uint32_t value = 0;
+  const AddressFault fault = ReadAddress4(text, value);
+  if (fault != AddressFault::malformed || text.find(':') == std::string_view::npos) {
     version = 4;
     address = {0, value};
     return fault;
