@@ -18,13 +18,16 @@
 namespace cli {
 
 // Every entry of the LIST handed to `take(entry)`, which answers "" or why it
-// cannot be taken. False when any item or line was bad. An @FILE that cannot
-// be read ends the program.
+// cannot be taken. False when any item or line was bad, or an @FILE could
+// not be read (it is named then, with the reason).
 template <class Take>
 bool ReadListArgument(const ListArgument& list, Take take) {
   if (list.text.starts_with("@")) {
     ListReader reader;
-    if (!OpenList(reader, std::string_view(list.text).substr(1))) RefuseList(reader);
+    if (!OpenList(reader, std::string_view(list.text).substr(1))) {
+      ReportUnreadable(reader);
+      return false;
+    }
     const bool allGood = ReadListLines(reader, true, take);
     CloseList(reader);
     return allGood;

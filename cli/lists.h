@@ -3,8 +3,8 @@
 // first line is read, so that a list that cannot be opened stops the program
 // before anything is written. Each line is read strictly (network_text.h);
 // a network or a range goes to `take`, which answers "" or why it cannot be
-// taken; bad lines are reported as FILE:LINE. A list that cannot be read to
-// its end stops the program.
+// taken; bad lines are reported as FILE:LINE, and so is a list that cannot
+// be read to its end, which counts as a bad line.
 #pragma once
 
 #include <string>
@@ -39,7 +39,10 @@ bool ReadListLines(ListReader& reader, bool addressAlone, Take take) {
     ReportLine(reader, entry.reason);
     allGood = false;
   }
-  if (reader.failure != 0) RefuseList(reader);
+  if (reader.failure != 0) {
+    ReportUnreadable(reader);
+    allGood = false;
+  }
   return allGood;
 }
 
